@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvory::profile {
+
+// The profile-file ("ini") rules of the platform's private profile calls,
+// on the file's text, so every desktop reads and writes the same way:
+// sections and keys match without regard to case, blanks around '=' and
+// around names are trimmed, and everything else in the file is kept.
+
+// The value of key in section, as a read into a buffer of bufferSize
+// characters returns it (at most bufferSize - 1 characters), or "" when the
+// section or the key is missing.
+std::string getValue(std::string_view text, std::string_view section, std::string_view key,
+                     std::size_t bufferSize = 511);
+
+// The file's text after key in section has been set to value, creating the
+// section (at the end) and the key (at the end of the section) if needed.
+std::string setValue(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view value);
+
+}  // namespace kelvory::profile
+
+namespace kelvory::files {
+
+// The whole file, or nothing when it is missing or cannot be read.
+std::optional<std::string> read(const std::string& path);
+
+// Replaces the file's content so that a crash at any moment leaves either the
+// old or the new content: a new file in the same folder, flushed, renamed over
+// the old one. Returns false when that could not be done.
+bool replace(const std::string& path, std::string_view content);
+
+}  // namespace kelvory::files
