@@ -11,6 +11,7 @@
 
 namespace kelvory {
 
+class Form;
 
 // A child control as the game sees it: its properties read back exactly as
 // they were set. Once its window is closed, setting them changes nothing.
