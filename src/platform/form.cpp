@@ -55,7 +55,9 @@ void Control::setPicture(const Picture& picture) {
 }
 
 Form::Form(Desktop& desktop, const WindowSpec& spec)
-    : desktop_(desktop), id_(desktop.createWindow(spec)), name_(spec.name), back_(spec.back) {}
+    : desktop_(desktop), id_(desktop.createWindow(spec)), name_(spec.name), back_(spec.back) {
+  setGeometry(spec.geometry);
+}
 
 Form::~Form() { close(); }
 

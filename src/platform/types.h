@@ -103,6 +103,7 @@ struct WindowSpec {
   std::string caption;
   Rgb back{0xF0, 0xF0, 0xF0};
   bool icon = false;  // Dialog frames: show the program's icon
+  Twips geometry;     // where the window starts, before any handler runs
 };
 
 struct MenuItemSpec {
