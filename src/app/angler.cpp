@@ -1,0 +1,73 @@
+#include "app/angler.h"
+
+#include <string>
+
+#include "app/scene.h"
+#include "app/vbmath.h"
+#include "assets/pictures.h"
+#include "panel/control_panel.h"
+#include "records/popup_menu.h"
+#include "shapes/apply_shape.h"
+#include "shapes/size_setters.h"
+
+namespace kelvory {
+namespace {
+
+WindowSpec AnglerSpec() {
+  WindowSpec spec;
+  spec.name = "frmMan";
+  spec.frame = Frame::None;
+  spec.back = kBlack;
+  spec.geometry = {0, 0, 750, 720};
+  return spec;
+}
+
+}  // namespace
+
+AnglerWindow::AnglerWindow(Scene& s)
+    : GameWindow(s, AnglerSpec()), Timer1(addTimer("Timer1", 80, false, [this] { shake(); })) {
+  form.setPicture({&assets::angler(0), "Picture1(0)"});
+}
+
+void AnglerWindow::setFrame(int k) {
+  form.setPicture({&assets::angler(k), "Picture1(" + std::to_string(k) + ")"});
+}
+
+void AnglerWindow::load() {
+  SizeTo50x48(form);
+  ApplyShape(scene, 0, form);
+
+  const ScreenMetrics m = scene.desktop.metrics();
+  scene.TaskbarTop = static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
+
+  ControlPanel& con = scene.frmCon();
+  con.form.setTop(scene.TaskbarTop - con.form.height());
+  con.form.setLeft(0);
+  con.form.show();
+
+  form.move(con.form.width(), scene.TaskbarTop - form.height());
+
+  GameWindow& sea = scene.frmSea();
+  sea.form.setLeft(con.form.width());
+  sea.form.setHeight(50);
+  sea.form.setTop(scene.TaskbarTop - sea.form.height());
+  sea.form.setWidth(scene.screenWidthTwips());
+  sea.form.show();
+
+  scene.CatchCount.fill(0);
+  const std::string counts = ReadSetting(scene.desktop, "Data", "Tyouka");
+  if (!counts.empty()) scene.CatchCount = DecodeCatchCounts(counts);
+
+  scene.frmMenu().setCompleteVisible(ReadSetting(scene.desktop, "Data", "Complete") == "1");
+}
+
+void AnglerWindow::shake() {
+  Timer1.setEnabled(false);
+  ShakeFrame = Int(scene.rnd.next() * 2.0);
+  setFrame(5 + ShakeFrame);
+  ApplyShape(scene, 5 + ShakeFrame, form);
+  Timer1.setInterval(Int(scene.rnd.next() * 100.0 + 100.0));
+  Timer1.setEnabled(true);
+}
+
+}  // namespace kelvory

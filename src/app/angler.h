@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/game_window.h"
+
+namespace kelvory {
+
+// frmMan: the angler on the taskbar, first window of the program. Its load
+// routine lays out the whole scene; its timer shakes the bent rod.
+class AnglerWindow final : public GameWindow {
+ public:
+  explicit AnglerWindow(Scene& scene);
+
+  void load();
+  // Shows angler frame k (0 to 6) as the window's picture; callers pair it
+  // with ApplyShape(k) in the order their step needs.
+  void setFrame(int k);
+
+  Timer& Timer1;  // rod shake
+  int ShakeFrame = 0;
+
+ private:
+  void shake();
+};
+
+}  // namespace kelvory

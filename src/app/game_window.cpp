@@ -1,0 +1,23 @@
+#include "app/game_window.h"
+
+#include "app/scene.h"
+
+namespace kelvory {
+
+GameWindow::GameWindow(Scene& owner, const WindowSpec& spec)
+    : scene(owner), form(owner.desktop, spec) {}
+
+void GameWindow::close() {
+  for (Timer& timer : timers_) timer.close();
+  form.close();
+}
+
+Timer& GameWindow::addTimer(std::string_view name, int interval, bool enabled,
+                            std::function<void()> handler) {
+  return timers_.emplace_back(form, name, interval, enabled, [this, handler = std::move(handler)] {
+    Scene::Entry entry(scene);
+    handler();
+  });
+}
+
+}  // namespace kelvory

@@ -1,0 +1,154 @@
+#include "fishing/fight.h"
+
+#include "app/angler.h"
+#include "app/scene.h"
+#include "app/vbmath.h"
+#include "balloon/balloon.h"
+#include "fishing/landing.h"
+#include "fishing/wait.h"
+#include "float/float_window.h"
+#include "panel/control_panel.h"
+#include "shapes/apply_shape.h"
+#include "shapes/size_setters.h"
+
+namespace kelvory {
+namespace {
+
+// The float overlaps the angler by 100 twips or more: the fish is in.
+bool AtAngler(Scene& scene, const Form& uki) {
+  const Form& man = scene.frmMan().form;
+  return static_cast<float>(man.left() + man.width() - 100) >= static_cast<float>(uki.left());
+}
+
+void CentreMarker(Scene& scene, const Form& uki) {
+  Form& marker = scene.frmV().form;
+  marker.setLeft(uki.left() + Half(uki.width() - marker.width()));
+}
+
+void SetFishColour(Scene& scene, Rgb colour) {
+  Control& button = scene.frmCon().Picture1;
+  button.setBackColor(colour);
+  scene.frmV().form.setBackColor(button.backColor());
+}
+
+// One of the ten half-steps of a pass: reel, pull, bob, thrash. Returns
+// false when the fish was landed (the fight is over).
+bool HalfStep(Scene& scene, FloatWindow& uki, int frame) {
+  FishingState& st = scene.st;
+  Control& button = scene.frmCon().Picture1;
+  Form& f = uki.form;
+  if (button.backColor() == kBlue && st.ButtonDown) {
+    const double r = scene.rnd.next();
+    f.setLeft(Int(r * 12.0 - 12.0) + (f.left() - 24));
+    CentreMarker(scene, f);
+    if (AtAngler(scene, f)) {
+      LandCatch(scene, true);
+      return false;
+    }
+  }
+  if (button.backColor() == kRed) {
+    const double r = scene.rnd.next();
+    f.setLeft((f.left() + 6) - Int(r * 3.0 - 3.0));
+    const double limit = scene.screenWidthTwips() - 200;
+    if (limit < f.left()) f.setLeft(limit);
+    CentreMarker(scene, f);
+  }
+  const double r = scene.rnd.next();
+  f.setTop(Int(r * 8.0 - 4.0) + st.FightTop);
+  ApplyShape(scene, frame == 4 ? 24 : 25, f);
+  uki.setFrame(frame);
+  scene.desktop.mark(Moment::FightHalfStep);
+  WaitMs(scene, 75);
+  return true;
+}
+
+void LoseFish(Scene& scene, FloatWindow& uki) {
+  scene.frmCon().Picture1.setBackColor(kBlue);
+  AnglerWindow& man = scene.frmMan();
+  man.Timer1.setEnabled(false);
+  Form& f = uki.form;
+  f.setLeft(f.left() + Half(f.width()));
+  ApplyShape(scene, 7, f);
+  uki.setFrame(0);
+  f.setHeight(315);
+  f.setWidth(75);
+  uki.Timer1.setEnabled(true);
+  ShowBalloon(scene, "バレタ！！", man.form.left() + Half(man.form.width()), man.form.top(), 0);
+  scene.frmV().form.hide();
+  man.setFrame(5);
+  ApplyShape(scene, 5, man.form);
+  WaitMs(scene, 1500);
+  scene.st.SequenceBusy = false;
+  scene.unloadBalloon();
+}
+
+}  // namespace
+
+void FightFish(Scene& scene) {
+  FishingState& st = scene.st;
+  FloatWindow* uki = scene.frmUkiIfLoaded();
+  if (!uki) {
+    st.SequenceBusy = false;
+    return;
+  }
+  Form& f = uki->form;
+  GameWindow& sea = scene.frmSea();
+  AnglerWindow& man = scene.frmMan();
+
+  st.FishSpan = Round(sea.form.width() * 0.9);
+  st.FishPosition = Round(f.left());
+  uki->ukihikuhiku(scene.TaskbarTop - sea.form.height(), true);
+  if (!uki->alive()) return;
+  // A hooked float does not bob: a tick now would lift the thrashing float
+  // out of the water during "HIT!!!".
+  uki->Timer1.setEnabled(false);
+  SizeTo31x14(f);
+  ApplyShape(scene, 24, f);
+  uki->setFrame(4);
+  f.move(f.left() - Half(f.width()), scene.TaskbarTop - f.height());
+  st.FightTop = Round(f.top());
+  if (AtAngler(scene, f)) {
+    LandCatch(scene, true);
+    return;
+  }
+
+  man.Timer1.setEnabled(true);
+  ShowBalloon(scene, "HIT!!!", man.form.left() + Half(man.form.width()), man.form.top(), 0);
+  Form& marker = scene.frmV().form;
+  marker.setLeft(f.left() + Half(f.width() - marker.width()));
+  marker.setTop(f.top() - marker.height());
+  marker.setBackColor(kBlue);
+  marker.show();
+  WaitMs(scene, 500);
+  scene.unloadBalloon();
+  if (!uki->alive()) return;
+
+  Control& button = scene.frmCon().Picture1;
+  while (st.Reeling) {
+    ++st.ColourTicks;
+    const bool blue = button.backColor() == kBlue;
+    const bool red = button.backColor() == kRed;
+    if ((blue && st.ButtonUp) || (red && !st.ButtonUp)) {
+      st.Reeling = false;
+      continue;
+    }
+    if (st.ColourTicks >= 2) {
+      if (blue) {
+        if (Int(scene.rnd.next() * 4.0) == 1) SetFishColour(scene, kRed);
+      } else if (red) {
+        if (Int(scene.rnd.next() * 2.0) == 1) SetFishColour(scene, kBlue);
+      }
+      st.ColourTicks = 0;
+    }
+    scene.desktop.processPending();
+    for (int n = 1; n <= 5; ++n) {
+      scene.desktop.processPending();
+      if (!uki->alive()) return;
+      if (!HalfStep(scene, *uki, 4) || !uki->alive()) return;
+      if (!HalfStep(scene, *uki, 5) || !uki->alive()) return;
+    }
+  }
+  LoseFish(scene, *uki);
+}
+
+}  // namespace kelvory

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace kelvory {
+
+class Scene;
+
+// Pauses for at least ms milliseconds by the monotonic clock while the
+// program keeps handling its messages, so timers and clicks run inside the
+// pause. Returns at once, handling nothing, for 0 or less.
+void WaitMs(Scene& scene, double ms);
+
+// The display name of species index (0 to 12); empty for any other index.
+std::string FishName(int index);
+
+// Kept for the panel's repaint: the panel is not made top-most, so this
+// makes no call and reports that.
+bool MakeTopMost();
+
+}  // namespace kelvory

@@ -1,0 +1,222 @@
+#include "float/float_window.h"
+
+#include <string>
+
+#include "app/angler.h"
+#include "app/scene.h"
+#include "app/vbmath.h"
+#include "assets/pictures.h"
+#include "fishing/wait.h"
+#include "shapes/apply_shape.h"
+#include "shapes/size_setters.h"
+
+namespace kelvory {
+namespace {
+
+WindowSpec FloatSpec() {
+  WindowSpec spec;
+  spec.name = "frmUki";
+  spec.frame = Frame::None;
+  spec.back = kBlack;
+  spec.geometry = {0, 0, 315, 75};  // the flat float, its design picture
+  return spec;
+}
+
+// The bound test of a counted loop: i has not passed end in the direction
+// of step.
+bool NotPast(std::int32_t i, std::int32_t end, std::int32_t step) {
+  return step >= 0 ? i <= end : i >= end;
+}
+
+constexpr int kShapeOfFrame[] = {7, 8, 9, 10, 24, 25};
+
+void SizeForFrame(int k, Form& form) {
+  switch (k) {
+    case 0:
+      SizeTo5x21(form);
+      break;
+    case 1:
+    case 3:
+      SizeTo17x12(form);
+      break;
+    case 2:
+      SizeTo21x5(form);
+      break;
+    default:
+      SizeTo31x14(form);
+      break;
+  }
+}
+
+}  // namespace
+
+FloatWindow::FloatWindow(Scene& s)
+    : GameWindow(s, FloatSpec()), Timer1(addTimer("Timer1", 200, false, [this] { tick(); })) {
+  form.setPicture({&assets::floatFrame(2), "Picture1(2)"});
+  BiteDelay = Int(scene.rnd.next() * 85.0 + 15.0);
+  scene.rnd.reseed(scene.desktop.now());
+}
+
+void FloatWindow::setFrame(int k) {
+  form.setPicture({&assets::floatFrame(k), "Picture1(" + std::to_string(k) + ")"});
+}
+
+void FloatWindow::showFrame(int k) {
+  SizeForFrame(k, form);
+  ApplyShape(scene, kShapeOfFrame[k], form);
+  setFrame(k);
+}
+
+void FloatWindow::tick() {
+  Timer1.setEnabled(false);
+  FishingState& st = scene.st;
+  st.FloatUnder = false;
+  st.UnderTime = -1;
+  st.StrikeFlag = false;
+
+  enum class Event { Bob, HalfDip, ThirdDip, Bite } event = Event::Bob;
+  if (BiteDelay > 0) {
+    --BiteDelay;
+  } else {
+    switch (Int(scene.rnd.next() * 30.0)) {
+      case 1:
+        event = Event::Bite;
+        break;
+      case 2:
+        event = Event::HalfDip;
+        break;
+      case 3:
+        event = Event::ThirdDip;
+        break;
+      default:
+        break;
+    }
+  }
+
+  const double h = form.height();
+  switch (event) {
+    case Event::Bob: {
+      ukihikuhiku(Int(scene.rnd.next() * 20.0) + WaterTop + 30, false);
+      if (!alive()) return;
+      if (Int(scene.rnd.next() * 3.0) == 1) {
+        const float d = static_cast<float>(Int(scene.rnd.next() * 40.0 - 20.0));
+        const Form& man = scene.frmMan().form;
+        const float left = static_cast<float>(form.left());
+        const float twoAnglers = 2.0f * static_cast<float>(man.width());
+        // A drift that would carry the float too near the angler or off the
+        // screen goes the other way.
+        if (left + d < static_cast<float>(man.left()) + twoAnglers ||
+            left + d > static_cast<float>(scene.screenWidthTwips()) - twoAnglers) {
+          form.setLeft(left - d);
+        } else {
+          form.setLeft(left + d);
+        }
+      }
+      break;
+    }
+    case Event::HalfDip:
+      ukihikuhiku(WaterTop + Round(h) / 2, false);
+      break;
+    case Event::ThirdDip:
+      ukihikuhiku(WaterTop + Round(h) / 3, false);
+      break;
+    case Event::Bite:
+      bite(h);
+      break;
+  }
+  if (alive()) Timer1.setEnabled(true);
+}
+
+void FloatWindow::bite(double h) {
+  FishingState& st = scene.st;
+  ukihikuhiku(WaterTop + h, true);
+  if (!alive()) return;
+  st.FloatUnder = true;
+  const Desktop::Ms t0 = scene.desktop.now();
+  // A press already waiting when the float goes under is handled before the
+  // window opens, and so counts as too late.
+  scene.desktop.processPending();
+  if (st.StrikeFlag || !alive()) return;
+  st.UnderTime = scene.desktop.now() - t0;
+  scene.desktop.mark(Moment::Bite);
+  scene.desktop.waitUntil(t0 + 300, [&] { return st.StrikeFlag || !alive(); });
+  if (!st.StrikeFlag) {
+    st.UnderTime = -1;
+    scene.desktop.mark(Moment::StrikeWindowClosed);
+  }
+}
+
+void FloatWindow::ukihikuhiku(double btop, bool b) {
+  Timer1.setEnabled(false);
+  const std::int32_t end = Round(btop);
+  const std::int32_t step = IDiv(btop - form.top(), 8);
+  for (std::int32_t i = Round(form.top()); NotPast(i, end, step); i += step) {
+    if (IDiv(btop - form.top(), 8) == 0) break;
+    form.setTop(i);
+    WaitMs(scene, 10);
+    if (!alive()) return;
+  }
+  Timer1.setEnabled(true);
+  if (b) return;
+
+  // The way back to the depth reached: the float already stands there, so
+  // this settles at most a stray twip.
+  const std::int32_t back = Round(form.top());
+  const std::int32_t backStep = IDiv(form.top() - btop, 8);
+  for (std::int32_t i = Round(btop); NotPast(i, back, backStep); i += backStep) {
+    if (IDiv(btop - form.top(), 8) == 0) break;
+    form.setTop(i);
+    WaitMs(scene, 10);
+    if (!alive()) return;
+  }
+}
+
+bool FloatWindow::besideAngler() const {
+  const Form& man = scene.frmMan().form;
+  return static_cast<float>(man.left() + man.width()) <= static_cast<float>(form.left() - 20);
+}
+
+void FloatWindow::PlayerHiku(double btop, int b) {
+  Timer1.setEnabled(false);
+  const std::int32_t t0 = Round(form.top());
+  if (b == 0 || b == 2) {
+    pull(btop, b, t0);
+    if (!alive()) return;
+  }
+  if (b == 0 || b == 1) {
+    floatBack(btop, b == 1 ? Round(scene.frmSea().form.top() - form.height() + 20) : t0);
+    if (!alive()) return;
+  }
+  Timer1.setEnabled(true);
+}
+
+void FloatWindow::pull(double btop, int b, std::int32_t t0) {
+  const std::int32_t step = IDiv(btop - t0, 8);
+  for (std::int32_t i = t0; NotPast(i, Round(btop), step); i += step) {
+    if (IDiv(btop - t0, 8) == 0) {
+      // Already at the target: the next pull starts from a little higher,
+      // so the float jerks along under the surface.
+      if (b == 2) form.setTop(form.top() - 30);
+      return;
+    }
+    if (besideAngler()) form.setLeft(form.left() - 20);
+    form.setTop(i);
+    WaitMs(scene, 15);
+    if (!alive()) return;
+  }
+}
+
+void FloatWindow::floatBack(double btop, std::int32_t t0) {
+  WaitMs(scene, 80);
+  if (!alive()) return;
+  const std::int32_t step = IDiv(t0 - btop, 8);
+  for (std::int32_t i = Round(btop); NotPast(i, t0, step); i += step) {
+    if (IDiv(btop - t0, 8) == 0) return;
+    if (besideAngler()) form.setLeft(form.left() - 8);
+    form.setTop(i);
+    WaitMs(scene, 50);
+    if (!alive()) return;
+  }
+}
+
+}  // namespace kelvory

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/game_window.h"
+
+namespace kelvory {
+
+// FrmComplete: the certificate for a complete collection. Modeless; the
+// user closes it with its close box.
+class CertificateWindow final : public GameWindow {
+ public:
+  explicit CertificateWindow(Scene& scene);
+};
+
+}  // namespace kelvory

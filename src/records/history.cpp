@@ -1,0 +1,138 @@
+#include "records/history.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/angler.h"
+#include "app/scene.h"
+#include "assets/pictures.h"
+#include "fish/catalogue.h"
+#include "fishing/wait.h"
+
+namespace kelvory {
+namespace {
+
+const Font& DialogFont() {
+  static const Font font{"ＭＳ Ｐゴシック", 9, false, false};
+  return font;
+}
+
+WindowSpec HistorySpec() {
+  WindowSpec spec;
+  spec.name = "frmList";
+  spec.frame = Frame::Dialog;
+  spec.caption = "Kelvory";
+  spec.icon = true;
+  spec.geometry = {0, 0, 3180, 2715};
+  return spec;
+}
+
+ControlSpec Label(const char* name, Twips box, const char* text) {
+  ControlSpec spec;
+  spec.name = name;
+  spec.kind = ControlKind::Label;
+  spec.box = box;
+  spec.text = text;
+  spec.font = DialogFont();
+  return spec;
+}
+
+ControlSpec Line(std::string name, Segment segment) {
+  ControlSpec spec;
+  spec.name = std::move(name);
+  spec.kind = ControlKind::Line;
+  spec.line = segment;
+  return spec;
+}
+
+ControlSpec Button(const char* name, Twips box, const char* text) {
+  ControlSpec spec = Label(name, box, text);
+  spec.kind = ControlKind::Button;
+  return spec;
+}
+
+ControlSpec Border(Twips box) {
+  ControlSpec spec;
+  spec.name = "Shape1";
+  spec.kind = ControlKind::Rectangle;
+  spec.box = box;
+  return spec;
+}
+
+// Cell of species i: five columns, 630 twips apart.
+Twips Cell(int i) { return {45.0 + 630 * (i % 5), 345.0 + 630 * (i / 5), 540, 540}; }
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistorySpec()) {
+  form.add(Label("Label1", {75, 60, 3075, 165}, "釣果履歴"));
+  surface_ = {
+      form.add(Border({0, 300, 3165, 1905})).id(),
+      form.add(Line("Line1(0)", {15, 930, 3150, 930})).id(),
+      form.add(Line("Line1(1)", {15, 1560, 3150, 1560})).id(),
+      form.add(Line("Line2", {615, 300, 615, 2190})).id(),
+      form.add(Line("Line3", {1260, 300, 1260, 2190})).id(),
+      form.add(Line("Line4", {1885, 300, 1885, 2190})).id(),
+      form.add(Line("Line5", {2520, 300, 2520, 1560})).id(),
+  };
+  for (int i = 0; i < kSpeciesCount; ++i) {
+    ControlSpec spec;
+    spec.name = "Picture1(" + std::to_string(i) + ")";
+    spec.kind = ControlKind::PictureBox;
+    spec.box = Cell(i);
+    spec.visible = false;
+    Control& picture = form.add(spec);
+    picture.setPicture({&assets::historySprite(i), spec.name});
+    Picture1[static_cast<std::size_t>(i)] = &picture;
+  }
+  Label2 = &form.add(Label("Label2", {1980, 1800, 1095, 240}, ""));
+  Command1 = &form.add(Button("Command1", {360, 2250, 1080, 420}, "閉じる"));
+  Command2 = &form.add(Button("Command2", {1845, 2250, 1080, 420}, "釣果クリア"));
+
+  form.move(0, scene.frmMan().form.top() - form.height() - 100);
+  for (int i = 0; i < kSpeciesCount; ++i) {
+    Control& picture = *Picture1[static_cast<std::size_t>(i)];
+    if (scene.CatchCount[static_cast<std::size_t>(i)] > 0) {
+      picture.setVisible(true);
+      picture.setToolTip(FishName(i));
+    } else {
+      picture.setVisible(false);
+    }
+  }
+}
+
+void HistoryWindow::mouseMove(ControlId ctrl) {
+  for (int i = 0; i < kSpeciesCount; ++i) {
+    if (Picture1[static_cast<std::size_t>(i)]->id() == ctrl) {
+      Label2->setText(std::to_string(scene.CatchCount[static_cast<std::size_t>(i)]) + " 匹");
+      return;
+    }
+  }
+  if (ctrl == kSurface || std::find(surface_.begin(), surface_.end(), ctrl) != surface_.end()) {
+    Label2->setText("");
+  }
+}
+
+void HistoryWindow::clicked(ControlId ctrl) {
+  if (ctrl == Command1->id()) {
+    scene.unloadHistory();
+  } else if (ctrl == Command2->id()) {
+    clearRecord();
+  }
+}
+
+void HistoryWindow::clearRecord() {
+  const MsgAnswer answer = scene.desktop.messageBox("釣果をクリアしていいですか？",
+                                                    MsgButtons::YesNo, MsgIcon::Question);
+  if (answer != MsgAnswer::Yes || !alive()) return;
+  for (Control* picture : Picture1) {
+    picture->setVisible(false);
+    picture->setToolTip("");
+  }
+  scene.CatchCount.fill(0);
+  if (!scene.SaveCatchCounts()) {
+    scene.desktop.messageBox(kNotSavedMessage, MsgButtons::Ok, MsgIcon::Warning);
+  }
+}
+
+}  // namespace kelvory

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace kelvory {
+
+// One window outline: rectangles in pixels from the window's top-left
+// corner, listed band by band from the top and left to right in a band,
+// and their bounding box.
+class ShapeRecord {
+ public:
+  ShapeRecord() = default;
+  ShapeRecord(std::vector<PixelRect> rects, PixelRect bound)
+      : rects_(std::move(rects)), bound_(bound) {}
+
+  std::span<const PixelRect> rectangles() const { return rects_; }
+  const PixelRect& rcBound() const { return bound_; }
+  bool empty() const { return rects_.empty(); }
+
+ private:
+  std::vector<PixelRect> rects_;
+  PixelRect bound_;
+};
+
+// Indices 0-6: angler frames; 7-10, 24, 25: float frames 0-3, 4, 5;
+// 11-23: the fish of species 0-12; 26: the empty hook; 27: the marker
+// triangle; 28: never filled.
+using ShapeTable = std::array<ShapeRecord, 29>;
+// Indices 0-3: the balloon caps; 4: never filled.
+using BalloonShapeTable = std::array<ShapeRecord, 5>;
+
+ShapeTable BuildShapeTable();
+BalloonShapeTable BuildBalloonShapes();
+
+// The banded decomposition of the pixels whose colour is not `key`. A run
+// that reaches the right edge ends one pixel beyond it.
+ShapeRecord DecomposeOpaque(const Bitmap& picture, std::uint32_t key);
+
+}  // namespace kelvory
