@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/random.h"
+
+#include <gtest/gtest.h>
 
 namespace kelvory {
 
