@@ -68,6 +68,24 @@ TEST(ShapeTable, BandsMergeIdenticalRowsAndRunsReachPastTheRightEdge) {
   EXPECT_EQ(std::vector<PixelRect>(shape.rectangles().begin(), shape.rectangles().end()), expected);
 }
 
+TEST(Pictures, AnglerFramesJoinTheSeaAndThePowerBarIsStriped) {
+  for (int k = 0; k < 7; ++k) {
+    const Bitmap& angler = assets::angler(k);
+    ASSERT_EQ(angler.width, 50);
+    ASSERT_EQ(angler.height, 48);
+    for (int y = 45; y < 48; ++y)
+      for (int x = 0; x < 50; ++x) ASSERT_EQ(angler.at(x, y), 0x0000FFu) << k;
+    for (int y = 38; y < 45; ++y)
+      for (int x = 0; x < 25; ++x) ASSERT_EQ(angler.at(x, y), 0x00A000u) << k;
+  }
+  const Bitmap& bar = assets::powerBar();
+  ASSERT_EQ(bar.width, 60);
+  ASSERT_EQ(bar.height, 4);
+  constexpr std::array<std::uint32_t, 4> kRows{0xFF0000, 0xFFFFFF, 0xFF0000, 0x800000};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 60; ++x) ASSERT_EQ(bar.at(x, y), kRows[static_cast<std::size_t>(y)]);
+}
+
 TEST(BalloonShapes, CapsShowOnlyTheirNonRedPixels) {
   const BalloonShapeTable table = BuildBalloonShapes();
   constexpr std::array<int, 4> kRight{121, 106, 106, 121};

@@ -113,9 +113,11 @@ Bitmap DecodeXpm(Xpm xpm) {
   std::array<bool, 256> known{};
   for (int i = 1; i <= colours; ++i) {
     const std::string_view line = xpm[i];
-    const auto hash = line.find('#');
-    if (line.size() < 5 || hash == std::string_view::npos || line.size() < hash + 7)
+    // "<char> c #RRGGBB"; the pixel character itself may be '#'.
+    const auto colour = line.find(" c #", 1);
+    if (colour == std::string_view::npos || line.size() < colour + 10)
       throw std::invalid_argument("xpm: bad colour");
+    const auto hash = colour + 3;
     const auto code = static_cast<unsigned char>(line[0]);
     palette[code] = static_cast<std::uint32_t>(
         std::strtoul(std::string(line.substr(hash + 1, 6)).c_str(), nullptr, 16));

@@ -1,0 +1,45 @@
+#include <QApplication>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "app/random.h"
+#include "app/scene.h"
+#include "platform/qt/qt_desktop.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kelvory [--help]\n"
+    "A small fishing toy on the top edge of the taskbar.\n"
+    "Right-click the reel button for the menu; KVY.ini beside the program keeps the catches.\n"
+    "Set KELVORY_TRACE to log the game's timing moments to stderr.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Answer before Qt needs a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
+  QApplication app(argc, argv);
+  // Qt has taken its own options out of argv by now.
+  if (argc > 1) {
+    std::fprintf(stderr, "kelvory: unknown option %s\n%s", argv[1], kUsage);
+    return 2;
+  }
+
+  kelvory::QtDesktop desktop;
+  const auto clockMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+  kelvory::LcgRandom random(static_cast<std::uint32_t>(clockMs));
+  kelvory::Scene scene(desktop, random);
+  scene.start();
+  desktop.waitUntil(kelvory::Desktop::kNever, [] { return false; });
+  return 0;
+}

@@ -1,0 +1,413 @@
+#include "platform/qt/qt_window.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegion>
+#include <optional>
+
+namespace kelvory::qt {
+namespace {
+
+std::optional<MouseButton> GameButton(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return MouseButton::Left;
+    case Qt::RightButton:
+      return MouseButton::Right;
+    case Qt::MiddleButton:
+      return MouseButton::Middle;
+    default:
+      return std::nullopt;
+  }
+}
+
+// The three mouse handlers of every widget kind do the same thing.
+void ReportPress(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+  event->accept();
+  if (const auto button = GameButton(event->button())) listener.pressed(window, id, *button);
+}
+
+void ReportRelease(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+  event->accept();
+  if (const auto button = GameButton(event->button())) listener.released(window, id, *button);
+}
+
+void ReportMove(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+  event->accept();
+  listener.moved(window, id);
+}
+
+void DrawPicture(QPainter& painter, const QImage& image, int scale) {
+  // Pixel art: whole-number scale, no smoothing.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(QRect(0, 0, image.width() * scale, image.height() * scale), image);
+}
+
+Qt::WindowFlags FlagsFor(Frame frame) {
+  switch (frame) {
+    case Frame::Dialog:
+      return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+             Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    case Frame::None:
+    case Frame::Thin:
+    case Frame::Hidden:
+      break;
+  }
+  return Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint |
+         Qt::WindowDoesNotAcceptFocus;
+}
+
+// The thin frame's border, drawn inside the window's own rectangle.
+constexpr int kThinBorder = 1;
+const QColor kBorderColour(0x40, 0x40, 0x40);
+
+}  // namespace
+
+ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const ControlSpec& spec,
+                         Resources& resources, WindowListener& listener)
+    : QWidget(parent),
+      window_(window),
+      id_(id),
+      kind_(spec.kind),
+      text_(ToQString(spec.text)),
+      font_(resources.font(spec.font)),
+      fore_(spec.fore),
+      back_(spec.back),
+      transparent_(spec.transparent),
+      resources_(resources),
+      listener_(listener) {
+  setMouseTracking(true);
+}
+
+void ControlView::setText(std::string_view text) {
+  text_ = ToQString(text);
+  update();
+}
+
+void ControlView::setBack(Rgb back) {
+  back_ = back;
+  update();
+}
+
+void ControlView::setImage(const QImage* image) {
+  image_ = image;
+  update();
+}
+
+void ControlView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const bool opaque =
+      kind_ == ControlKind::PictureBox || (kind_ == ControlKind::Label && !transparent_);
+  if (opaque) painter.fillRect(rect(), ToColor(back_));
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  if (kind_ == ControlKind::Label && !text_.isEmpty()) {
+    painter.setFont(font_);
+    painter.setPen(ToColor(fore_));
+    // Labels wrap at words, but a second line that cannot show would hide
+    // what the first line pushed down (the clock's time): then clip instead.
+    int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const QFontMetrics metrics(font_);
+    if (metrics.boundingRect(rect(), flags, text_).height() > height() &&
+        metrics.height() * 2 > height()) {
+      flags &= ~Qt::TextWordWrap;
+    }
+    painter.drawText(rect(), flags, text_);
+  }
+}
+
+void ControlView::mousePressEvent(QMouseEvent* event) {
+  ReportPress(event, listener_, window_, id_);
+}
+void ControlView::mouseReleaseEvent(QMouseEvent* event) {
+  ReportRelease(event, listener_, window_, id_);
+}
+void ControlView::mouseMoveEvent(QMouseEvent* event) { ReportMove(event, listener_, window_, id_); }
+
+Surface::Surface(QWidget* parent, WindowId window, Rgb back, Resources& resources,
+                 WindowListener& listener)
+    : QWidget(parent), window_(window), back_(back), resources_(resources), listener_(listener) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Surface::setBack(Rgb back) {
+  back_ = back;
+  update();
+}
+
+void Surface::setImage(const QImage* image) {
+  image_ = image;
+  update();
+}
+
+void Surface::print(std::string_view text, double x, double y, const QFont& font) {
+  printed_.push_back({ToQString(text), x, y, font});
+  update();
+}
+
+void Surface::clearPrinted() {
+  printed_.clear();
+  update();
+}
+
+Surface::Decoration* Surface::decoration(ControlId id) {
+  const auto it = decorations_.find(id);
+  return it == decorations_.end() ? nullptr : &it->second;
+}
+
+void Surface::addDecoration(ControlId id, const Decoration& decoration) {
+  decorations_[id] = decoration;
+  update();
+}
+
+void Surface::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), ToColor(back_));
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  for (const auto& [id, d] : decorations_) {
+    if (!d.visible) continue;
+    QPen pen(ToColor(d.colour));
+    pen.setWidth(std::max(1, d.width));
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    if (d.kind == ControlKind::Line) {
+      painter.drawLine(resources_.px(d.line.x1), resources_.px(d.line.y1), resources_.px(d.line.x2),
+                       resources_.px(d.line.y2));
+    } else {
+      // An aliased outline covers one pixel more than its rectangle.
+      painter.drawRect(resources_.toPx(d.box).adjusted(0, 0, -1, -1));
+    }
+  }
+  painter.setPen(Qt::black);
+  for (const Printed& p : printed_) {
+    painter.setFont(p.font);
+    const QFontMetrics metrics(p.font);
+    painter.drawText(QPoint(resources_.px(p.x), resources_.px(p.y) + metrics.ascent()), p.text);
+  }
+}
+
+void Surface::mousePressEvent(QMouseEvent* event) {
+  ReportPress(event, listener_, window_, kSurface);
+}
+void Surface::mouseReleaseEvent(QMouseEvent* event) {
+  ReportRelease(event, listener_, window_, kSurface);
+}
+void Surface::mouseMoveEvent(QMouseEvent* event) {
+  ReportMove(event, listener_, window_, kSurface);
+}
+
+DeskWindow::DeskWindow(WindowId id, const WindowSpec& spec, Resources& resources,
+                       WindowListener& listener, const QImage* icon)
+    : QWidget(nullptr, FlagsFor(spec.frame)),
+      id_(id),
+      frame_(spec.frame),
+      surface_(new Surface(this, id, spec.back, resources, listener)),
+      resources_(resources),
+      listener_(listener) {
+  setMouseTracking(true);
+  // Tooltips of the history cells must show though the window is not active.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
+  if (frame_ == Frame::Dialog) {
+    setWindowTitle(ToQString(spec.caption));
+    if (spec.icon && icon != nullptr) {
+      setWindowIcon(QPixmap::fromImage(*icon));
+    } else {
+      QPixmap blank(16, 16);
+      blank.fill(Qt::transparent);
+      setWindowIcon(blank);
+    }
+  } else {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+  }
+  twips_ = spec.geometry;
+  relayout();
+}
+
+void DeskWindow::setTwips(const Twips& geometry) {
+  twips_ = geometry;
+  relayout();
+}
+
+void DeskWindow::relayout(bool rescaled) {
+  if (rescaled && shape_) shapeDirty_ = true;
+  const QRect box = resources_.toPx(twips_);
+  const bool area = box.width() > 0 && box.height() > 0;
+  if (!area) {
+    // X has no empty windows: keep the last size and stay unmapped.
+    applyVisibility();
+    return;
+  }
+  if (frame_ == Frame::Dialog) {
+    setFixedSize(box.size());
+    move(box.topLeft());
+    surface_->setGeometry(0, 0, box.width(), box.height());
+  } else {
+    setGeometry(box);
+    const int inset = frame_ == Frame::Thin ? kThinBorder : 0;
+    surface_->setGeometry(inset, inset, std::max(0, box.width() - 2 * inset),
+                          std::max(0, box.height() - 2 * inset));
+  }
+  for (auto& [id, c] : children_) {
+    if (QWidget* w = c.widget()) w->setGeometry(resources_.toPx(c.box));
+  }
+  if (shape_ && shapeDirty_) {
+    // Cutting a window is costly on X: only when the outline changes.
+    shapeDirty_ = false;
+    const int s = resources_.pictureScale();
+    QRegion region;
+    for (const PixelRect& r : *shape_) {
+      region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);
+    }
+    setMask(region);
+  }
+  applyVisibility();
+}
+
+void DeskWindow::applyVisibility() {
+  if (frame_ == Frame::Hidden) return;
+  const QRect box = resources_.toPx(twips_);
+  setVisible(wanted_ && box.width() > 0 && box.height() > 0);
+}
+
+void DeskWindow::setWanted(bool shown, bool modal) {
+  const Qt::WindowModality modality = modal ? Qt::ApplicationModal : Qt::NonModal;
+  if (windowModality() != modality) {
+    // Modality only takes effect when the window is mapped afresh.
+    if (isVisible()) QWidget::hide();
+    setWindowModality(modality);
+  }
+  wanted_ = shown;
+  applyVisibility();
+  if (shown && isVisible() && frame_ == Frame::Dialog) {
+    raise();
+    activateWindow();
+  }
+}
+
+void DeskWindow::setShape(std::vector<PixelRect> rects) {
+  shape_ = std::move(rects);
+  shapeDirty_ = true;
+  relayout();
+}
+
+void DeskWindow::setBack(ControlId control, Rgb back) {
+  if (control == kSurface) {
+    surface_->setBack(back);
+  } else if (Child* c = child(control); c && c->view) {
+    c->view->setBack(back);
+  }
+}
+
+void DeskWindow::setImage(ControlId control, const QImage* image) {
+  if (control == kSurface) {
+    surface_->setImage(image);
+  } else if (Child* c = child(control); c && c->view) {
+    c->view->setImage(image);
+  }
+}
+
+void DeskWindow::print(std::string_view text, double x, double y, const QFont& font) {
+  surface_->print(text, x, y, font);
+}
+
+void DeskWindow::clearPrinted() { surface_->clearPrinted(); }
+
+ControlId DeskWindow::addControl(const ControlSpec& spec) {
+  const ControlId id = nextControl_++;
+  Child c{spec.kind, spec.box};
+  switch (spec.kind) {
+    case ControlKind::Line:
+    case ControlKind::Rectangle:
+      surface_->addDecoration(
+          id, {spec.kind, spec.line, spec.box, spec.fore, spec.lineWidth, spec.visible});
+      break;
+    case ControlKind::Button: {
+      c.button = new QPushButton(ToQString(spec.text), surface_);
+      c.button->setFont(resources_.font(spec.font));
+      c.button->setFocusPolicy(Qt::NoFocus);
+      const WindowId window = id_;
+      WindowListener& listener = listener_;
+      QObject::connect(c.button, &QPushButton::clicked,
+                       [&listener, window, id] { listener.clicked(window, id); });
+      break;
+    }
+    case ControlKind::Label:
+    case ControlKind::PictureBox:
+    case ControlKind::Image:
+      c.view = new ControlView(surface_, id_, id, spec, resources_, listener_);
+      break;
+  }
+  if (QWidget* w = c.widget()) {
+    w->setGeometry(resources_.toPx(spec.box));
+    w->setVisible(spec.visible);
+  }
+  children_.emplace(id, c);
+  return id;
+}
+
+DeskWindow::Child* DeskWindow::child(ControlId control) {
+  const auto it = children_.find(control);
+  return it == children_.end() ? nullptr : &it->second;
+}
+
+void DeskWindow::setControlBox(ControlId control, const Twips& box) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  c->box = box;
+  if (QWidget* w = c->widget()) {
+    w->setGeometry(resources_.toPx(box));
+  } else if (Surface::Decoration* d = surface_->decoration(control)) {
+    d->box = box;
+    surface_->update();
+  }
+}
+
+void DeskWindow::setControlText(ControlId control, std::string_view text) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  if (c->view) c->view->setText(text);
+  if (c->button) c->button->setText(ToQString(text));
+}
+
+void DeskWindow::setControlVisible(ControlId control, bool visible) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  if (QWidget* w = c->widget()) {
+    w->setVisible(visible);
+  } else if (Surface::Decoration* d = surface_->decoration(control)) {
+    d->visible = visible;
+    surface_->update();
+  }
+}
+
+void DeskWindow::setControlToolTip(ControlId control, std::string_view tip) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  if (QWidget* w = c->widget()) w->setToolTip(ToQString(tip));
+}
+
+void DeskWindow::paintEvent(QPaintEvent*) {
+  if (frame_ != Frame::Thin) return;
+  QPainter painter(this);
+  painter.setPen(kBorderColour);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void DeskWindow::closeEvent(QCloseEvent* event) {
+  // The game decides whether the window goes.
+  event->ignore();
+  listener_.closeRequested(id_);
+}
+
+void DeskWindow::mousePressEvent(QMouseEvent* event) {
+  ReportPress(event, listener_, id_, kSurface);
+}
+void DeskWindow::mouseReleaseEvent(QMouseEvent* event) {
+  ReportRelease(event, listener_, id_, kSurface);
+}
+void DeskWindow::mouseMoveEvent(QMouseEvent* event) { ReportMove(event, listener_, id_, kSurface); }
+
+}  // namespace kelvory::qt
