@@ -192,13 +192,16 @@ void FloatWindow::PlayerHiku(double btop, int b) {
 
 void FloatWindow::pull(double btop, int b, std::int32_t t0) {
   const std::int32_t step = IDiv(btop - t0, 8);
+  // Within 8 twips of the target, above or below it: the next pull starts
+  // from a little higher, so the float jerks along under the surface. A
+  // float just below the target must jerk too, or a held button would
+  // spin the reel loop without ever bringing it in.
+  if (b == 2 && step == 0) {
+    form.setTop(form.top() - 30);
+    return;
+  }
   for (std::int32_t i = t0; NotPast(i, Round(btop), step); i += step) {
-    if (IDiv(btop - t0, 8) == 0) {
-      // Already at the target: the next pull starts from a little higher,
-      // so the float jerks along under the surface.
-      if (b == 2) form.setTop(form.top() - 30);
-      return;
-    }
+    if (step == 0) return;
     if (besideAngler()) form.setLeft(form.left() - 20);
     form.setTop(i);
     WaitMs(scene, 15);

@@ -55,7 +55,13 @@ int main(int argc, char** argv) {
       std::cout << kUsage;
       return 0;
     }
-    if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value or is unknown");
+    constexpr std::string_view kTakeValues[] = {
+        "--seed",  "--screen", "--work-area-bottom", "--twips-per-pixel", "--dir",
+        "--until", "--script"};
+    bool known = false;
+    for (const std::string_view o : kTakeValues) known = known || o == arg;
+    if (!known) return usageError("unknown option " + std::string(arg));
+    if (i + 1 >= argc) return usageError(std::string(arg) + " needs a value");
     const std::string_view value = argv[++i];
     if (arg == "--seed") {
       const auto n = number<std::uint32_t>(value);
@@ -84,8 +90,6 @@ int main(int argc, char** argv) {
       until = *n;
     } else if (arg == "--script") {
       scriptPath = value;
-    } else {
-      return usageError("unknown option " + std::string(arg));
     }
   }
 
@@ -106,8 +110,9 @@ int main(int argc, char** argv) {
   try {
     kelvory::Scene scene(desk, rnd);
     scene.start();
-    desk.waitUntil(until, [] { return false; });
-    desk.streamTraceTo(nullptr);  // the scene's teardown is not part of the run
+    desk.run(until);
+    desk.streamTraceTo(nullptr);  // the scene's teardown is not traced
+    desk.shutdown();
   } catch (const kelvory::SimDesktop::Ended&) {
     // The game ended itself; the trace says so.
   }

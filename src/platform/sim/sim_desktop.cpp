@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/profile.h"
+#include "platform/sim/game_fiber.h"
 #include "platform/sim/trace.h"
 
 namespace kelvory {
@@ -94,7 +95,7 @@ class PopOnExit {
 const SimDesktop::ControlState* SimDesktop::WindowState::control(std::string_view name) const {
   if (isSurfaceName(name)) return nullptr;
   for (const ControlState& c : controls) {
-    if (c.spec.name == name) return &c;
+    if (c.created.name == name) return &c;
   }
   return nullptr;
 }
@@ -114,28 +115,29 @@ SimDesktop::SimDesktop(Options options) : options_(std::move(options)) {
   }
 }
 
-SimDesktop::~SimDesktop() = default;
+SimDesktop::~SimDesktop() { shutdown(); }
 
 // ---- trace -------------------------------------------------------------
 
 void SimDesktop::emit(const sim::TraceLine& line) {
   if (ended_) return;  // after "end" nothing is shown
   trace_.push_back(line.text());
-  if (stream_ != nullptr) *stream_ << trace_.back() << '\n' << std::flush;
+  if (stream_ != nullptr) *stream_ << trace_.back() << '\n';
   // Armed reactions are queued, not run here: the game is in the middle of
   // the call that wrote the line.
   std::vector<Hook> fired;
   for (auto it = hooks_.begin(); it != hooks_.end();) {
-    if (it->ev == line.ev()) {
+    const EventFilter& f = it->filter;
+    if (f.ev == line.ev() && (f.window.empty() || f.window == line.win()) && --it->remaining <= 0) {
       fired.push_back(std::move(*it));
       it = hooks_.erase(it);
     } else {
       ++it;
     }
   }
-  for (Hook& h : fired) {
-    if (h.seen) h.seen();
-    at(now_ + h.delay, std::move(h.action));
+  for (Hook& h : fired) at(now_ + h.delay, std::move(h.action));
+  for (std::size_t i = 0; i < watches_.size(); ++i) {
+    if (watches_[i].match(trace_.back())) at(now_ + watches_[i].delay, watches_[i].action);
   }
 }
 
@@ -158,12 +160,12 @@ SimDesktop::ControlState* SimDesktop::liveControl(WindowId id, ControlId control
 
 std::string SimDesktop::controlName(const WindowState& w, ControlId control) const {
   const ControlState* c = w.control(control);
-  return c == nullptr ? std::string() : c->spec.name;
+  return c == nullptr ? std::string() : c->created.name;
 }
 
 const SimDesktop::WindowState* SimDesktop::findWindow(std::string_view name) const {
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (it->second.spec.name == name) return &it->second;
+    if (it->second.created.name == name) return &it->second;
   }
   return nullptr;
 }
@@ -236,16 +238,16 @@ double SimDesktop::textWidth(const Font&, std::string_view text) const {
 
 // ---- windows -----------------------------------------------------------
 
-WindowId SimDesktop::createWindow(const WindowSpec& spec) {
+WindowId SimDesktop::createWindow(const WindowSpec& desc) {
   const WindowId id = nextWindow_++;
   WindowState w;
   w.id = id;
-  w.spec = spec;
-  w.geometry = spec.geometry;
-  w.back = spec.back;
+  w.created = desc;
+  w.geometry = desc.geometry;
+  w.back = desc.back;
   windows_.emplace(id, std::move(w));
   zOrder_.push_back(id);
-  emit(sim::TraceLine(now_, "load").str("win", spec.name).integer("id", id));
+  emit(sim::TraceLine(now_, "load").str("win", desc.name).integer("id", id));
   return id;
 }
 
@@ -256,7 +258,7 @@ void SimDesktop::destroyWindow(WindowId id) {
   std::erase_if(menus_, [id](const auto& entry) { return entry.second.owner == id; });
   std::erase_if(captures_, [id](const auto& entry) { return entry.second.window == id; });
   std::erase(zOrder_, id);
-  const std::string name = it->second.spec.name;
+  const std::string name = it->second.created.name;
   windows_.erase(it);
   emit(sim::TraceLine(now_, "unload").str("win", name));
 }
@@ -266,8 +268,8 @@ void SimDesktop::setGeometry(WindowId id, const Twips& g) {
   if (w == nullptr || w->geometry == g) return;
   w->geometry = g;
   emit(sim::TraceLine(now_, "move")
-           .str("win", w->spec.name)
-           .str("ctl", "")
+           .str("win", w->created.name)
+           .str("ctrl", "")
            .num("left", g.left)
            .num("top", g.top)
            .num("width", g.width)
@@ -278,7 +280,7 @@ void SimDesktop::show(WindowId id) {
   WindowState* w = liveWindow(id);
   if (w == nullptr || w->visible) return;
   w->visible = true;
-  emit(sim::TraceLine(now_, "show").str("win", w->spec.name));
+  emit(sim::TraceLine(now_, "show").str("win", w->created.name));
 }
 
 void SimDesktop::showModal(WindowId id) {
@@ -286,7 +288,7 @@ void SimDesktop::showModal(WindowId id) {
   if (w == nullptr || (w->visible && w->modal)) return;
   w->visible = true;
   w->modal = true;
-  emit(sim::TraceLine(now_, "show").str("win", w->spec.name).boolean("modal", true));
+  emit(sim::TraceLine(now_, "show").str("win", w->created.name).boolean("modal", true));
 }
 
 void SimDesktop::hide(WindowId id) {
@@ -294,7 +296,7 @@ void SimDesktop::hide(WindowId id) {
   if (w == nullptr || !w->visible) return;
   w->visible = false;
   w->modal = false;  // a hidden window no longer holds the input
-  emit(sim::TraceLine(now_, "hide").str("win", w->spec.name));
+  emit(sim::TraceLine(now_, "hide").str("win", w->created.name));
 }
 
 void SimDesktop::sendToBack(WindowId id) {
@@ -302,7 +304,7 @@ void SimDesktop::sendToBack(WindowId id) {
   if (w == nullptr || (!zOrder_.empty() && zOrder_.front() == id)) return;
   std::erase(zOrder_, id);
   zOrder_.insert(zOrder_.begin(), id);
-  emit(sim::TraceLine(now_, "order").str("win", w->spec.name).str("to", "back"));
+  emit(sim::TraceLine(now_, "order").str("win", w->created.name).str("to", "back"));
 }
 
 void SimDesktop::bringToFront(WindowId id) {
@@ -310,7 +312,7 @@ void SimDesktop::bringToFront(WindowId id) {
   if (w == nullptr || (!zOrder_.empty() && zOrder_.back() == id)) return;
   std::erase(zOrder_, id);
   zOrder_.push_back(id);
-  emit(sim::TraceLine(now_, "order").str("win", w->spec.name).str("to", "front"));
+  emit(sim::TraceLine(now_, "order").str("win", w->created.name).str("to", "front"));
 }
 
 void SimDesktop::setBackColor(WindowId id, ControlId control, Rgb colour) {
@@ -322,11 +324,10 @@ void SimDesktop::setBackColor(WindowId id, ControlId control, Rgb colour) {
     if (c == nullptr) return;
     target = &c->back;
   }
-  if (*target == colour) return;
   *target = colour;
   emit(sim::TraceLine(now_, "color")
-           .str("win", w->spec.name)
-           .str("ctl", controlName(*w, control))
+           .str("win", w->created.name)
+           .str("ctrl", controlName(*w, control))
            .str("rgb", rgbText(colour)));
 }
 
@@ -341,13 +342,11 @@ void SimDesktop::setPicture(WindowId id, ControlId control, const Picture& pictu
     source = &c->picture;
     bitmap = &c->bitmap;
   }
-  const bool changed = *source != picture.source;
   *source = picture.source;
   *bitmap = picture.bitmap;
-  if (!changed) return;
   emit(sim::TraceLine(now_, "picture")
-           .str("win", w->spec.name)
-           .str("ctl", controlName(*w, control))
+           .str("win", w->created.name)
+           .str("ctrl", controlName(*w, control))
            .str("src", picture.source));
 }
 
@@ -355,13 +354,9 @@ ShapeResult SimDesktop::setShape(WindowId id, const Shape& shape) {
   WindowState* w = liveWindow(id);
   if (w == nullptr) return ShapeResult::Ok;
   ShapeInfo info{std::string(shape.table), shape.index, shape.rects.size()};
-  if (w->shape && w->shape->table == info.table && w->shape->index == info.index &&
-      w->shape->rectCount == info.rectCount) {
-    return ShapeResult::Ok;
-  }
   w->shape = info;
   emit(sim::TraceLine(now_, "shape")
-           .str("win", w->spec.name)
+           .str("win", w->created.name)
            .str("table", info.table)
            .integer("index", info.index)
            .integer("rects", static_cast<std::int64_t>(info.rectCount)));
@@ -372,7 +367,10 @@ void SimDesktop::clearText(WindowId id) {
   WindowState* w = liveWindow(id);
   if (w == nullptr || w->texts.empty()) return;
   w->texts.clear();
-  emit(sim::TraceLine(now_, "text").str("win", w->spec.name).str("ctl", "").boolean("clear", true));
+  emit(sim::TraceLine(now_, "text")
+           .str("win", w->created.name)
+           .str("ctrl", "")
+           .boolean("clear", true));
 }
 
 void SimDesktop::printText(WindowId id, std::string_view text, double x, double y,
@@ -381,8 +379,8 @@ void SimDesktop::printText(WindowId id, std::string_view text, double x, double 
   if (w == nullptr) return;
   w->texts.push_back(PrintedText{std::string(text), x, y, font});
   emit(sim::TraceLine(now_, "text")
-           .str("win", w->spec.name)
-           .str("ctl", "")
+           .str("win", w->created.name)
+           .str("ctrl", "")
            .num("x", x)
            .num("y", y)
            .str("text", text));
@@ -390,17 +388,17 @@ void SimDesktop::printText(WindowId id, std::string_view text, double x, double 
 
 // ---- controls ----------------------------------------------------------
 
-ControlId SimDesktop::addControl(WindowId id, const ControlSpec& spec) {
+ControlId SimDesktop::addControl(WindowId id, const ControlSpec& desc) {
   WindowState* w = liveWindow(id);
   if (w == nullptr) return kSurface;
   ControlState c;
   c.id = static_cast<ControlId>(w->controls.size() + 1);
-  c.spec = spec;
-  c.geometry = spec.box;
-  c.line = spec.line;
-  c.text = spec.text;
-  c.visible = spec.visible;
-  c.back = spec.back;
+  c.created = desc;
+  c.geometry = desc.box;
+  c.line = desc.line;
+  c.text = desc.text;
+  c.visible = desc.visible;
+  c.back = desc.back;
   w->controls.push_back(std::move(c));
   return w->controls.back().id;
 }
@@ -414,8 +412,8 @@ void SimDesktop::setControlGeometry(WindowId id, ControlId control, const Twips&
   if (c == nullptr || c->geometry == g) return;
   c->geometry = g;
   emit(sim::TraceLine(now_, "move")
-           .str("win", liveWindow(id)->spec.name)
-           .str("ctl", c->spec.name)
+           .str("win", liveWindow(id)->created.name)
+           .str("ctrl", c->created.name)
            .num("left", g.left)
            .num("top", g.top)
            .num("width", g.width)
@@ -425,17 +423,16 @@ void SimDesktop::setControlGeometry(WindowId id, ControlId control, const Twips&
 void SimDesktop::setText(WindowId id, ControlId control, std::string_view text) {
   WindowState* w = liveWindow(id);
   if (w == nullptr) return;
-  std::string* target = &w->spec.caption;  // the surface's text is the caption
+  std::string* target = &w->created.caption;  // the surface's text is the caption
   if (control != kSurface) {
     ControlState* c = liveControl(id, control);
     if (c == nullptr) return;
     target = &c->text;
   }
-  if (*target == text) return;
   *target = text;
   emit(sim::TraceLine(now_, "text")
-           .str("win", w->spec.name)
-           .str("ctl", controlName(*w, control))
+           .str("win", w->created.name)
+           .str("ctrl", controlName(*w, control))
            .str("text", text));
 }
 
@@ -449,21 +446,21 @@ void SimDesktop::setVisible(WindowId id, ControlId control, bool visible) {
     return;
   }
   ControlState* c = liveControl(id, control);
-  if (c == nullptr || c->visible == visible) return;
+  if (c == nullptr) return;
   c->visible = visible;
   emit(sim::TraceLine(now_, "visible")
-           .str("win", liveWindow(id)->spec.name)
-           .str("ctl", c->spec.name)
+           .str("win", liveWindow(id)->created.name)
+           .str("ctrl", c->created.name)
            .boolean("visible", visible));
 }
 
 void SimDesktop::setToolTip(WindowId id, ControlId control, std::string_view tip) {
   ControlState* c = liveControl(id, control);
-  if (c == nullptr || c->toolTip == tip) return;
+  if (c == nullptr) return;
   c->toolTip = tip;
   emit(sim::TraceLine(now_, "tooltip")
-           .str("win", liveWindow(id)->spec.name)
-           .str("ctl", c->spec.name)
+           .str("win", liveWindow(id)->created.name)
+           .str("ctrl", c->created.name)
            .str("text", tip));
 }
 
@@ -480,14 +477,18 @@ void SimDesktop::setMenuItemVisible(MenuId id, int item, bool visible) {
   const auto it = menus_.find(id);
   if (it == menus_.end() || item < 0 || static_cast<std::size_t>(item) >= it->second.items.size())
     return;
-  it->second.items[static_cast<std::size_t>(item)].visible = visible;
+  MenuItemSpec& entry = it->second.items[static_cast<std::size_t>(item)];
+  entry.visible = visible;
+  const WindowState* owner = window(it->second.owner);
+  emit(sim::TraceLine(now_, "visible")
+           .str("win", owner != nullptr ? owner->created.name : std::string())
+           .str("item", entry.name)
+           .boolean("visible", visible));
 }
 
-Desktop::Ms SimDesktop::outerDeadline() const { return waits_.empty() ? kNever : waits_.front(); }
-
 void SimDesktop::waitForDialog(std::size_t index) {
-  // A dialog blocks until answered or until the run's clock runs out.
-  waitUntil(outerDeadline(), [this, index] { return dialogs_[index].closed; });
+  // A dialog blocks until it is answered, like a real one.
+  waitUntil(kNever, [this, index] { return dialogs_[index].closed; });
 }
 
 std::optional<int> SimDesktop::popupMenu(MenuId id) {
@@ -505,7 +506,7 @@ std::optional<int> SimDesktop::popupMenu(MenuId id) {
   const PopOnExit pop(dialogs_);
   const std::size_t index = dialogs_.size() - 1;
   emit(sim::TraceLine(now_, "menu")
-           .str("win", owner != nullptr ? owner->spec.name : std::string())
+           .str("win", owner != nullptr ? owner->created.name : std::string())
            .strings("items", names));
   waitForDialog(index);
   const Dialog& d = dialogs_[index];
@@ -516,7 +517,6 @@ std::optional<int> SimDesktop::popupMenu(MenuId id) {
   } else {
     line.null("item");
   }
-  line.str("by", d.closed ? "input" : "timeout");
   emit(line);
   return chosen;
 }
@@ -530,16 +530,14 @@ MsgAnswer SimDesktop::messageBox(std::string_view text, MsgButtons buttons, MsgI
   const std::size_t index = dialogs_.size() - 1;
   emit(sim::TraceLine(now_, "msgbox")
            .str("text", text)
-           .str("buttons", buttons == MsgButtons::YesNo ? "yesno" : "ok")
+           .str("style", buttons == MsgButtons::YesNo ? "yesno" : "ok")
            .str("icon", iconName(icon)));
   waitForDialog(index);
   const Dialog& d = dialogs_[index];
   // Nobody answered: the cautious answer.
   const MsgAnswer result =
       d.closed ? d.answer : (buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok);
-  emit(sim::TraceLine(now_, "msgbox-closed")
-           .str("answer", answerName(result))
-           .str("by", d.closed ? "input" : "timeout"));
+  emit(sim::TraceLine(now_, "msgbox-closed").str("answer", answerName(result)));
   return result;
 }
 
@@ -573,7 +571,8 @@ void SimDesktop::chooseMenuItem(std::string_view itemName) {
     return;
   }
   for (std::size_t i = 0; i < d->items.size(); ++i) {
-    if (d->items[i].name == itemName && d->items[i].visible) {
+    const MenuItemSpec& item = d->items[i];
+    if ((item.name == itemName || item.caption == itemName) && item.visible) {
       d->chosen = static_cast<int>(i);
       d->closed = true;
       return;
@@ -626,7 +625,6 @@ void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
   if (it == timers_.end()) return;
   Timer& t = it->second;
   const bool restart = (enabled && !t.state.enabled) || intervalMs != t.state.interval;
-  const bool changed = enabled != t.state.enabled || intervalMs != t.state.interval;
   t.state.enabled = enabled;
   t.state.interval = intervalMs;
   if (restart || !enabled) {
@@ -634,11 +632,10 @@ void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
     t.state.nextTick.reset();
     if (enabled && intervalMs > 0) scheduleTick(t, now_);
   }
-  if (!changed) return;
   const WindowState* owner = window(t.state.owner);
   emit(sim::TraceLine(now_, "timer")
-           .str("win", owner != nullptr ? owner->spec.name : std::string())
-           .str("name", t.state.name)
+           .str("win", owner != nullptr ? owner->created.name : std::string())
+           .str("ctrl", t.state.name)
            .boolean("enabled", enabled)
            .integer("interval", intervalMs));
 }
@@ -658,10 +655,18 @@ void SimDesktop::at(Ms t, std::function<void()> action) {
   schedule(t, std::move(ev));
 }
 
-void SimDesktop::onEvent(std::string_view ev, std::function<void()> action, Ms delay,
-                         std::function<void()> seen) {
-  hooks_.push_back(
-      Hook{std::string(ev), std::max<Ms>(delay, 0), std::move(action), std::move(seen)});
+void SimDesktop::onEvent(std::string_view ev, std::function<void()> action, Ms delay) {
+  onEvent(EventFilter{std::string(ev), std::string(), 1}, std::move(action), delay);
+}
+
+void SimDesktop::onEveryEvent(std::function<bool(std::string_view)> match,
+                              std::function<void()> action, Ms delay) {
+  watches_.push_back(Watch{std::move(match), std::move(action), std::max<Ms>(delay, 0)});
+}
+
+void SimDesktop::onEvent(EventFilter filter, std::function<void()> action, Ms delay) {
+  const int remaining = std::max(filter.occurrence, 1);
+  hooks_.push_back(Hook{std::move(filter), remaining, std::max<Ms>(delay, 0), std::move(action)});
 }
 
 void SimDesktop::dispatch(Event& event) {
@@ -698,24 +703,54 @@ void SimDesktop::processPending() {
 }
 
 void SimDesktop::waitUntil(Ms deadline, const std::function<bool()>& done) {
-  if (ended_) return;
-  waits_.push_back(deadline);
-  const PopOnExit pop(waits_);
-  if (done()) return;
-  while (dispatchNext(deadline)) {
-    if (done()) return;
+  if (ended_ || done()) return;
+  if (!fiber_ || !fiber_->inFiber()) {
+    // Called from outside the game: the game runs on its own stack.
+    run(deadline);
+    return;
   }
-  // Nothing more is due by the deadline: the clock jumps to it. A wait
-  // without a deadline ends when nothing could ever happen.
-  if (!ended_ && deadline != kNever && deadline > now_) now_ = deadline;
+  for (;;) {
+    if (dispatchNext(std::min(deadline, limit_))) {
+      if (done()) return;
+      continue;
+    }
+    if (deadline <= limit_ && deadline != kNever) {
+      // Nothing more is due by the deadline: the clock jumps to it.
+      now_ = std::max(now_, deadline);
+      return;
+    }
+    // The run's time is up, or nothing could ever happen: the waiting
+    // handlers stay where they are until the next run.
+    if (limit_ != kNever) now_ = std::max(now_, limit_);
+    fiber_->suspend();
+  }
+}
+
+void SimDesktop::gameLoop() {
+  try {
+    waitUntil(kNever, [] { return false; });
+  } catch (const Ended&) {
+  }
 }
 
 bool SimDesktop::run(Ms deadline) {
-  try {
+  if (ended_) return false;
+  if (fiber_ && fiber_->inFiber()) {
     waitUntil(deadline, [] { return false; });
-  } catch (const Ended&) {
+    return !ended_;
   }
+  limit_ = deadline;
+  if (!fiber_) fiber_ = std::make_unique<sim::GameFiber>([this] { gameLoop(); });
+  fiber_->resume();
   return !ended_;
+}
+
+void SimDesktop::shutdown() { fiber_.reset(); }
+
+bool SimDesktop::outsideGame(std::function<void()> action) {
+  if (fiber_ && fiber_->inFiber()) return false;
+  at(now_, std::move(action));
+  return true;
 }
 
 // ---- settings, moments, the end ----------------------------------------
@@ -778,13 +813,16 @@ bool SimDesktop::accepts(const WindowState& w, std::string_view action, std::str
   if (!refused) return true;
   emit(sim::TraceLine(now_, "refused")
            .str("action", action)
-           .str("win", w.spec.name)
-           .str("ctl", control));
+           .str("win", w.created.name)
+           .str("ctrl", control));
   return false;
 }
 
 void SimDesktop::press(std::string_view window, std::string_view control, MouseButton button) {
-  if (ended_) return;
+  if (ended_ || outsideGame([this, w = std::string(window), c = std::string(control), button] {
+        press(w, c, button);
+      }))
+    return;
   const std::optional<Target> t = target(window, control);
   if (!t) return;
   const std::string ctl = controlName(*t->window, t->control);
@@ -797,14 +835,17 @@ void SimDesktop::press(std::string_view window, std::string_view control, MouseB
   captures_[button] = Capture{id, t->control};
   emit(sim::TraceLine(now_, "input")
            .str("action", "press")
-           .str("win", t->window->spec.name)
-           .str("ctl", ctl)
+           .str("win", t->window->created.name)
+           .str("ctrl", ctl)
            .str("button", buttonName(button)));
   sink_->mouseDown(id, t->control, button);
 }
 
 void SimDesktop::release(std::string_view window, std::string_view control, MouseButton button) {
-  if (ended_) return;
+  if (ended_ || outsideGame([this, w = std::string(window), c = std::string(control), button] {
+        release(w, c, button);
+      }))
+    return;
   WindowId id = 0;
   ControlId ctlId = kSurface;
   const auto captured = captures_.find(button);
@@ -827,14 +868,16 @@ void SimDesktop::release(std::string_view window, std::string_view control, Mous
   const WindowState& w = *liveWindow(id);
   emit(sim::TraceLine(now_, "input")
            .str("action", "release")
-           .str("win", w.spec.name)
-           .str("ctl", controlName(w, ctlId))
+           .str("win", w.created.name)
+           .str("ctrl", controlName(w, ctlId))
            .str("button", buttonName(button)));
   sink_->mouseUp(id, ctlId, button);
 }
 
 void SimDesktop::click(std::string_view window, std::string_view control) {
-  if (ended_) return;
+  if (ended_ ||
+      outsideGame([this, w = std::string(window), c = std::string(control)] { click(w, c); }))
+    return;
   const std::optional<Target> t = target(window, control);
   if (!t) return;
   const std::string ctl = controlName(*t->window, t->control);
@@ -845,13 +888,15 @@ void SimDesktop::click(std::string_view window, std::string_view control) {
   }
   emit(sim::TraceLine(now_, "input")
            .str("action", "click")
-           .str("win", t->window->spec.name)
-           .str("ctl", ctl));
+           .str("win", t->window->created.name)
+           .str("ctrl", ctl));
   sink_->clicked(t->window->id, t->control);
 }
 
 void SimDesktop::hover(std::string_view window, std::string_view control) {
-  if (ended_) return;
+  if (ended_ ||
+      outsideGame([this, w = std::string(window), c = std::string(control)] { hover(w, c); }))
+    return;
   const std::optional<Target> t = target(window, control);
   if (!t) return;
   const std::string ctl = controlName(*t->window, t->control);
@@ -862,13 +907,13 @@ void SimDesktop::hover(std::string_view window, std::string_view control) {
   }
   emit(sim::TraceLine(now_, "input")
            .str("action", "hover")
-           .str("win", t->window->spec.name)
-           .str("ctl", ctl));
+           .str("win", t->window->created.name)
+           .str("ctrl", ctl));
   sink_->mouseMove(t->window->id, t->control);
 }
 
 void SimDesktop::close(std::string_view window) {
-  if (ended_) return;
+  if (ended_ || outsideGame([this, w = std::string(window)] { close(w); })) return;
   const std::optional<Target> t = target(window, "");
   if (!t) return;
   if (!accepts(*t->window, "close", "")) return;
@@ -876,12 +921,12 @@ void SimDesktop::close(std::string_view window) {
     error("no input sink");
     return;
   }
-  emit(sim::TraceLine(now_, "input").str("action", "close").str("win", t->window->spec.name));
+  emit(sim::TraceLine(now_, "input").str("action", "close").str("win", t->window->created.name));
   sink_->closeRequested(t->window->id);
 }
 
 void SimDesktop::endSession() {
-  if (ended_) return;
+  if (ended_ || outsideGame([this] { endSession(); })) return;
   if (sink_ == nullptr) {
     error("no input sink");
     return;
@@ -892,7 +937,7 @@ void SimDesktop::endSession() {
 }
 
 void SimDesktop::changeScreen(const ScreenMetrics& screen) {
-  if (ended_) return;
+  if (ended_ || outsideGame([this, screen] { changeScreen(screen); })) return;
   options_.screen = screen;
   emit(sim::TraceLine(now_, "screen")
            .integer("width", screen.widthPx)

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace kelvory {
+
+class SimDesktop;
+
+// Input scripts for the simulated desktop: one command a line, '#' starts
+// a comment, blank lines are ignored.
+//
+//   AT <ms> <action>                          at virtual time ms
+//   ON <event> [<key>=<value> ...] [+<ms>] <action>
+//                                             every time a trace line with
+//                                             that "ev" and those fields is
+//                                             printed, ms later (default 0)
+//
+// Actions:
+//   press left|right [<win>.<ctrl>]   the reel button frmCon.Picture1 unless
+//   release [<win>.<ctrl>]            a target is given
+//   click <win>.<ctrl>                hover <win>.<ctrl>
+//   close <win>                       the title bar's close box
+//   menu <caption or name>|none       picks an item of the open popup menu
+//   answer yes|no|ok                  answers the open message box
+//   end-session                       the user logs off
+//
+// An action without a target at its moment (no menu open, no such window)
+// prints an "error" line and is skipped.
+struct ScriptAction {
+  enum class Kind { Press, Release, Click, Hover, Close, Menu, Answer, EndSession };
+  Kind kind = Kind::Click;
+  std::string window = "frmCon";
+  std::string control = "Picture1";
+  MouseButton button = MouseButton::Left;
+  std::string item;  // Menu
+  MsgAnswer answer = MsgAnswer::Ok;
+};
+
+struct ScriptCommand {
+  enum class Trigger { At, On };
+  Trigger trigger = Trigger::At;
+  std::int64_t time = 0;  // At: when; On: the delay after the event
+  std::string event;      // On
+  std::vector<std::pair<std::string, std::string>> fields;  // On: key=value
+  ScriptAction action;
+  int line = 0;
+};
+
+struct Script {
+  std::vector<ScriptCommand> commands;
+};
+
+// "file:line: message".
+class ScriptError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Throws ScriptError on the first bad line; fileName only names it there.
+Script parseScript(std::string_view text, std::string_view fileName);
+// Reads and parses the file; throws ScriptError when it cannot be read.
+Script loadScript(const std::string& path);
+
+// Carries the action out on the desktop now.
+void perform(SimDesktop& desktop, const ScriptAction& action);
+// Schedules every command of the script on the desktop.
+void apply(SimDesktop& desktop, const Script& script);
+
+}  // namespace kelvory

@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "fish/catalogue.h"
+#include "fish/fish_window.h"
+#include "fishing/cast.h"
+#include "fishing/wait.h"
+#include "float/float_window.h"
+#include "records/popup_menu.h"
+#include "session.h"
+
+namespace kelvory::testing {
+namespace {
+
+// Casts with the given power straight from the panel's cast and reports
+// where the float came down, measured from the angler's right edge.
+struct Splash {
+  double left;
+  std::size_t steps;
+};
+Splash CastWithPower(int power) {
+  Session s;
+  s.start();
+  s.desk.at(0, [&] {
+    s.scene.frmUki().form.show();
+    CastFloat(s.scene, power, -(power / 2));
+  });
+  s.runUntil(5000);
+  return {s.window("frmUki").geometry.left - s.anglerRightEdge(), s.events("flight").size()};
+}
+
+TEST(Cast, FloatComesDownWhereThePowerSends) {
+  const std::map<int, double> kLanding{{2, 149}, {13, 621}, {14, 677}, {20, 1015}};
+  const std::map<int, std::size_t> kSteps{{2, 38}, {13, 43}, {14, 44}, {20, 48}};
+  for (const auto& [power, left] : kLanding) {
+    const Splash splash = CastWithPower(power);
+    EXPECT_EQ(splash.left, left) << "power " << power;
+    // The landing step itself moves nothing sideways and is not counted.
+    EXPECT_EQ(splash.steps + 1, kSteps.at(power)) << "power " << power;
+  }
+}
+
+TEST(Cast, TwoQuickPressesCastWithPowerTwoAndTheFloatRestsUpright) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(0);
+  s.releaseAt(0);
+  // Wind-up 500 ms, 38 flight steps; the float's first tick is 200 ms later.
+  s.runUntil(1000);
+  EXPECT_EQ(s.scene.st.CastPower, 2);
+  EXPECT_TRUE(s.scene.st.LineOut);
+  const auto& uki = s.window("frmUki");
+  EXPECT_EQ(uki.geometry.left - s.anglerRightEdge(), 149);
+  EXPECT_EQ(uki.geometry.width, 75);
+  EXPECT_EQ(uki.geometry.height, 315);
+  EXPECT_EQ(uki.shape->index, 7);
+  // A weak cast flies with the launch picture all the way.
+  for (const Event& e : s.events("shape", "frmUki"))
+    EXPECT_TRUE(e["index"] == "8" || e["index"] == "7");
+  EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
+  // The rod swung through frames 0 to 4, then bent: frame 5.
+  EXPECT_EQ(s.window("frmMan").picture, "Picture1(5)");
+}
+
+TEST(Meter, TurnsAtFiftyAndAtOne) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(20);
+  s.pressAt(1500);
+  s.runUntil(1400);
+  std::vector<double> widths;
+  for (const Event& e : s.events("move", "frmCon"))
+    if (e["ctrl"] == "Picture2") widths.push_back(e.num("width"));
+  ASSERT_GT(widths.size(), 100u);
+  EXPECT_EQ(*std::max_element(widths.begin(), widths.end()), 900);  // 50 x 18
+  EXPECT_EQ(*std::min_element(widths.begin(), widths.end()), 18);   // 1 x 18
+  EXPECT_TRUE(s.window("frmCon").control("Picture2")->visible);
+  EXPECT_FALSE(s.window("frmCon").control("Label1")->visible);
+  const auto meter = s.events("meter");
+  ASSERT_GT(meter.size(), 2u);
+  EXPECT_EQ(meter[2].t - meter[1].t, 10);
+  s.runUntil(4000);
+  EXPECT_EQ(s.scene.st.CastPower % 2, 0);
+  EXPECT_TRUE(s.window("frmCon").control("Label1")->visible);
+}
+
+// A cast of power 20, then a press reaction ms after the first bite.
+struct Strike {
+  explicit Strike(Desktop::Ms reaction) {
+    s.start();
+    s.pressAt(0);
+    s.releaseAt(0);
+    s.pressAt(90);
+    s.releaseAt(90);
+    s.desk.onEvent(
+        "bite", [this] { s.desk.press("frmCon", "Picture1"); }, reaction);
+    s.runUntil(120'000);
+  }
+  bool hooked() {
+    for (const Event& e : s.printed("frmC"))
+      if (e["text"] == "HIT!!!") return true;
+    return false;
+  }
+  Session s;
+};
+
+TEST(Strike, CountsOnlyInsideTheThreeHundredMillisecondWindow) {
+  EXPECT_TRUE(Strike(10).hooked());
+  EXPECT_TRUE(Strike(290).hooked());
+  EXPECT_FALSE(Strike(310).hooked());
+  Strike late(450);  // before the float's next tick could bring another bite
+  EXPECT_FALSE(late.hooked());
+  // Unanswered, the window closes 300 ms after it opened.
+  const auto bites = late.s.events("bite");
+  const auto closed = late.s.events("strike-closed");
+  ASSERT_FALSE(bites.empty());
+  ASSERT_FALSE(closed.empty());
+  EXPECT_GE(closed[0].t - bites[0].t, 300);
+  EXPECT_LE(closed[0].t - bites[0].t, 310);
+}
+
+TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(300);
+  s.releaseAt(300);
+  s.playFights();
+  s.runUntil(600'000);
+  // "HIT!!!" for 500 ms, then a fish's name for 3000 ms.
+  const auto texts = s.printed("frmC");
+  ASSERT_GE(texts.size(), 2u);
+  EXPECT_EQ(texts[0]["text"], "HIT!!!");
+  int landed = 0;
+  for (int16_t c : s.scene.CatchCount) landed += c;
+  ASSERT_GE(landed, 1);
+  const auto unloads = s.events("unload", "frmC");
+  ASSERT_GE(unloads.size(), 2u);
+  EXPECT_EQ(unloads[0].t - texts[0].t, 500);
+  const std::string name = texts[1]["text"];
+  bool named = false;
+  for (int i = 0; i < kSpeciesCount; ++i) named = named || GetFishInfo(i).Name == name;
+  EXPECT_TRUE(named) << name;
+  EXPECT_EQ(unloads[1].t - texts[1].t, 3000);
+  // The count is on disk already, and the float never passed the limit.
+  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
+  for (const Event& e : s.events("move", "frmUki")) EXPECT_LE(e.num("left"), 1920 * 15 - 200);
+}
+
+TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(300);
+  s.releaseAt(300);
+  Desktop::Ms lostAt = 0;
+  s.desk.onEvent(
+      "bite",
+      [&] {
+        s.desk.press("frmCon", "Picture1");
+        s.desk.at(s.desk.now() + 600, [&] {
+          lostAt = s.desk.now();
+          s.desk.release("frmCon", "Picture1");
+        });
+      },
+      20);
+  s.runUntil(120'000);
+  ASSERT_GT(lostAt, 0);
+  const auto texts = s.printed("frmC");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1]["text"], "バレタ！！");
+  const auto unloads = s.events("unload", "frmC");
+  EXPECT_EQ(unloads.back().t - texts[1].t, 1500);
+  EXPECT_EQ(s.buttonColour(), kBlue);
+  EXPECT_FALSE(s.window("frmV").visible);
+  const auto& uki = s.window("frmUki");
+  EXPECT_EQ(uki.geometry.width, 75);
+  EXPECT_EQ(uki.geometry.height, 315);
+  EXPECT_TRUE(s.scene.st.LineOut);
+  EXPECT_FALSE(s.scene.st.SequenceBusy);
+  EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
+  for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
+}
+
+TEST(Reel, AnEmptyLineReeledInShowsTheHookAndCountsNothing) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(1000);  // no bite yet: reel the empty line in
+  s.runUntil(15'000);
+  ASSERT_FALSE(s.events("picture", "frmFish").empty());
+  EXPECT_EQ(s.events("picture", "frmFish")[0]["src"], "Picture1(99)");
+  for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
+  EXPECT_TRUE(s.printed("frmC").empty());
+  // The hook shows for 2000 ms; then every fishing window is gone.
+  const auto shown = s.events("show", "frmFish");
+  const auto gone = s.events("unload", "frmFish");
+  ASSERT_EQ(shown.size(), 1u);
+  ASSERT_EQ(gone.size(), 1u);
+  EXPECT_GE(gone[0].t - shown[0].t, 2000);
+  for (const char* w : {"frmUki", "frmFish", "frmL", "frmC", "frmR"})
+    EXPECT_FALSE(s.loaded(w)) << w;
+  EXPECT_FALSE(s.scene.st.LineOut);
+  EXPECT_FALSE(s.scene.st.SequenceBusy);
+  EXPECT_EQ(s.window("frmMan").picture, "Picture1(0)");
+  // The next press charges a new cast.
+  s.pressAt(s.desk.now() + 10);
+  s.runFor(100);
+  EXPECT_TRUE(s.scene.st.MeterOn);
+}
+
+TEST(Catalogue, ChoiceFollowsTheWeightsNearAndFar) {
+  LcgRandom rnd(7);
+  constexpr int kSpan = 27000;
+  constexpr int kDraws = 60000;
+  for (int position : {0, kSpan / 2, kSpan}) {
+    std::array<int, kSpeciesCount> seen{};
+    for (int n = 0; n < kDraws; ++n)
+      ++seen[static_cast<std::size_t>(ChooseFish(kSpan, position, rnd))];
+    double total = 0;
+    std::array<double, kSpeciesCount> weight{};
+    for (int i = 0; i < kSpeciesCount; ++i) {
+      const FishInfo& f = GetFishInfo(i);
+      weight[static_cast<std::size_t>(i)] =
+          f.NearWeight + (f.FarWeight - f.NearWeight) * static_cast<double>(position) / kSpan;
+      total += weight[static_cast<std::size_t>(i)];
+    }
+    for (int i = 0; i < kSpeciesCount; ++i) {
+      const double expected = weight[static_cast<std::size_t>(i)] / total;
+      EXPECT_NEAR(seen[static_cast<std::size_t>(i)] / double(kDraws), expected, 0.012)
+          << "species " << i << " at " << position;
+    }
+  }
+  EXPECT_EQ(FishName(0), "かわはぎ");
+  EXPECT_EQ(FishName(12), "かに");
+}
+
+TEST(Catch, TheThirteenthSpeciesEarnsTheCertificate) {
+  Session s;
+  s.writeIni("[Data]\r\nTyouka=001001001001001001001001001001001001000\r\n");
+  s.start();
+  EXPECT_FALSE(s.scene.frmMenu().completeVisible());
+  s.desk.at(10, [&] { s.scene.frmFish().getFish(12, true); });
+  s.runUntil(10'000);
+  EXPECT_EQ(s.scene.CatchCount[12], 1);
+  EXPECT_TRUE(s.scene.frmMenu().completeVisible());
+  EXPECT_NE(s.ini().find("Complete=1"), std::string::npos);
+  EXPECT_EQ(s.tyouka(), "001001001001001001001001001001001001001");
+  EXPECT_FALSE(s.loaded("frmFish"));
+}
+
+TEST(Catch, CountsStopAtTheLargestStoredValue) {
+  Session s;
+  s.writeIni("[Data]\r\nTyouka=FFF\r\n");
+  s.start();
+  s.desk.at(10, [&] { s.scene.frmFish().getFish(0, true); });
+  s.runUntil(10'000);
+  EXPECT_EQ(s.scene.CatchCount[0], 0xFFF);
+  EXPECT_EQ(s.tyouka().substr(0, 3), "FFF");
+}
+
+}  // namespace
+}  // namespace kelvory::testing

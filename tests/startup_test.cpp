@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "records/popup_menu.h"
+#include "session.h"
+
+namespace kelvory::testing {
+namespace {
+
+void ExpectDocked(const ScreenMetrics& screen) {
+  Session s(screen);
+  s.start();
+  const double taskbarTop = screen.workAreaBottomPx * 15.0;
+  EXPECT_EQ(s.window("frmCon").geometry, (Twips{0, taskbarTop - 230, 1250, 230}));
+  EXPECT_EQ(s.window("frmMan").geometry, (Twips{1250, taskbarTop - 720, 750, 720}));
+  EXPECT_EQ(s.window("frmSea").geometry, (Twips{1250, taskbarTop - 50, screen.widthPx * 15.0, 50}));
+  EXPECT_EQ(s.window("frmSea").back, kBlue);
+  ASSERT_TRUE(s.window("frmMan").shape.has_value());
+  EXPECT_EQ(s.window("frmMan").shape->index, 0);
+  EXPECT_EQ(s.window("frmMan").picture, "Picture1(0)");
+  // Panel first, then the sea, the angler last and on top of it.
+  const auto shows = s.events("show");
+  ASSERT_EQ(shows.size(), 3u);
+  EXPECT_EQ(shows[0]["win"], "frmCon");
+  EXPECT_EQ(shows[1]["win"], "frmSea");
+  EXPECT_EQ(shows[2]["win"], "frmMan");
+  EXPECT_FALSE(s.window("frmMenu").visible);
+}
+
+TEST(StartUp, DocksPanelAnglerAndSeaOnTheTaskbar) {
+  ExpectDocked({1920, 1080, 1040, 15});
+  ExpectDocked({1280, 1024, 994, 15});
+}
+
+TEST(StartUp, ClockShowsMonthDayHoursMinutesEverySecond) {
+  Session s;
+  s.start();
+  EXPECT_EQ(s.window("frmCon").control("Label1")->text, "01/01 00:00");
+  s.runUntil(60'000);
+  EXPECT_EQ(s.window("frmCon").control("Label1")->text, "01/01 00:01");
+  const auto texts = s.events("text", "frmCon");
+  ASSERT_GE(texts.size(), 60u);
+  EXPECT_EQ(texts[texts.size() - 1].t - texts[texts.size() - 2].t, 1000);
+}
+
+TEST(StartUp, ReadsCountsAndCertificateFromTheSettingsFile) {
+  Session s;
+  s.writeIni("[Data]\r\nTyouka=00a1G2\r\nComplete=1\r\n");
+  s.start();
+  EXPECT_EQ(s.scene.CatchCount[0], 10);
+  EXPECT_EQ(s.scene.CatchCount[1], 1);
+  for (std::size_t i = 2; i < 14; ++i) EXPECT_EQ(s.scene.CatchCount[i], 0);
+  EXPECT_TRUE(s.scene.frmMenu().completeVisible());
+
+  Session fresh;
+  fresh.start();
+  EXPECT_FALSE(fresh.scene.frmMenu().completeVisible());
+  for (int16_t c : fresh.scene.CatchCount) EXPECT_EQ(c, 0);
+
+  Session other;
+  other.writeIni("[Data]\nComplete=01\n");
+  other.start();
+  EXPECT_FALSE(other.scene.frmMenu().completeVisible());
+}
+
+TEST(StartUp, SurvivesSettingsFilesOfAnyShape) {
+  const std::string binary(
+      "\0\xff[Data\x01\n=\n[Data]\nTyouka=\xff\xfe"
+      "00F",
+      22);
+  for (const std::string& text : {std::string(), binary, std::string(3'000'000, 'x'),
+                                  std::string("[Data]\nTyouka=") + std::string(500, 'F')}) {
+    Session s;
+    s.writeIni(text);
+    s.start();
+    EXPECT_TRUE(s.loaded("frmMan"));
+    for (int16_t c : s.scene.CatchCount) EXPECT_LE(c, 0xFFF);
+  }
+}
+
+}  // namespace
+}  // namespace kelvory::testing
