@@ -58,6 +58,10 @@ int main(int argc, char** argv) {
     constexpr std::string_view kTakeValues[] = {
         "--seed",  "--screen", "--work-area-bottom", "--twips-per-pixel", "--dir",
         "--until", "--script"};
+    if (!arg.starts_with("--") && scriptPath.empty()) {
+      scriptPath = arg;
+      continue;
+    }
     bool known = false;
     for (const std::string_view o : kTakeValues) known = known || o == arg;
     if (!known) return usageError("unknown option " + std::string(arg));

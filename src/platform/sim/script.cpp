@@ -172,8 +172,14 @@ Script parseScript(std::string_view text, std::string_view fileName) {
     std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
     ++lineNo;
-    if (const std::size_t hash = line.find('#'); hash != std::string_view::npos) {
-      line = line.substr(0, hash);
+    // '#' opens a comment at the start of a line or after a blank, so that
+    // values such as rgb=#FF0000 keep theirs.
+    for (std::size_t hash = line.find('#'); hash != std::string_view::npos;
+         hash = line.find('#', hash + 1)) {
+      if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+        line = line.substr(0, hash);
+        break;
+      }
     }
     const std::vector<std::string> w = words(line);
     if (w.empty()) continue;

@@ -13,8 +13,8 @@ namespace kelvory {
 
 class SimDesktop;
 
-// Input scripts for the simulated desktop: one command a line, '#' starts
-// a comment, blank lines are ignored.
+// Input scripts for the simulated desktop: one command a line; '#' at the
+// start of a line or after a blank starts a comment; blank lines are ignored.
 //
 //   AT <ms> <action>                          at virtual time ms
 //   ON <event> [<key>=<value> ...] [+<ms>] <action>

@@ -247,7 +247,10 @@ WindowId SimDesktop::createWindow(const WindowSpec& desc) {
   w.back = desc.back;
   windows_.emplace(id, std::move(w));
   zOrder_.push_back(id);
-  emit(sim::TraceLine(now_, "load").str("win", desc.name).integer("id", id));
+  emit(sim::TraceLine(now_, "load")
+           .str("win", desc.name)
+           .integer("id", id)
+           .str("rgb", rgbText(desc.back)));
   return id;
 }
 

@@ -10,7 +10,7 @@
 // game set it (integers without a fraction). Strings are JSON-escaped; UTF-8 passes through
 // unchanged.
 //
-//   load      win, id                        a window was created (hidden)
+//   load      win, id, rgb                   a window was created (hidden), its back colour
 //   unload    win                            a window was destroyed
 //   show      win[, modal:true]              a window was shown
 //   hide      win

@@ -1,0 +1,26 @@
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+
+#include "app/random.h"
+#include "app/scene.h"
+#include "platform/win32/win32_desktop.h"
+
+// Linked as a GUI program (-mwindows): no console comes up, and the C
+// runtime still enters through main.
+int main() {
+  // Real pixels, not a bitmap stretched by the system: the figures are cut
+  // to the pixel.
+  SetProcessDPIAware();
+
+  kelvory::Win32Desktop desktop;
+  const auto clockMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+  kelvory::LcgRandom random(static_cast<std::uint32_t>(clockMs));
+  kelvory::Scene scene(desktop, random);
+  scene.start();
+  desktop.waitUntil(kelvory::Desktop::kNever, [] { return false; });
+  return 0;
+}

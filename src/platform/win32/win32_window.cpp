@@ -1,0 +1,549 @@
+#include "platform/win32/win32_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include "platform/win32/win32_text.h"
+
+namespace kelvory::win32 {
+namespace {
+
+constexpr const wchar_t* kClassName = L"KelvoryWindow";
+
+struct Styles {
+  DWORD style;
+  DWORD ex;
+};
+
+Styles StylesFor(Frame frame) {
+  // The figures and the panel float above everything and never take focus.
+  constexpr DWORD kFigureEx = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  switch (frame) {
+    case Frame::None:
+      return {WS_POPUP | WS_CLIPCHILDREN, kFigureEx};
+    case Frame::Thin:
+      return {WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, kFigureEx};
+    case Frame::Dialog:
+      return {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME};
+    case Frame::Hidden:
+      break;
+  }
+  return {WS_POPUP, WS_EX_TOOLWINDOW};
+}
+
+std::optional<MouseButton> ButtonOf(UINT message) {
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      return MouseButton::Left;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      return MouseButton::Right;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return MouseButton::Middle;
+    default:
+      return std::nullopt;
+  }
+}
+
+bool IsPress(UINT message) {
+  return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+
+bool IsDrawn(ControlKind kind) {
+  return kind == ControlKind::Label || kind == ControlKind::PictureBox ||
+         kind == ControlKind::Image;
+}
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+void Fill(HDC dc, const RECT& r, Rgb colour) {
+  const BrushHandle brush(CreateSolidBrush(ToColorref(colour)));
+  FillRect(dc, &r, brush.get());
+}
+
+// Keeps a DC's state (clip, objects, colours) for one scope.
+class SavedDc {
+ public:
+  explicit SavedDc(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+  ~SavedDc() {
+    if (saved_ != 0) RestoreDC(dc_, saved_);
+  }
+  SavedDc(const SavedDc&) = delete;
+  SavedDc& operator=(const SavedDc&) = delete;
+
+ private:
+  HDC dc_;
+  int saved_;
+};
+
+TOOLINFOW ToolFor(HWND owner, UINT_PTR id) {
+  TOOLINFOW tool{};
+  // The older size works with every comctl32, manifest or not.
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool.hwnd = owner;
+  tool.uId = id;
+  return tool;
+}
+
+}  // namespace
+
+bool DeskWindow::registerClass() {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc) != 0;
+}
+
+DeskWindow::DeskWindow(WindowId id, const WindowSpec& spec, const Resources& resources,
+                       WindowListener& listener, HICON icon)
+    : id_(id),
+      frame_(spec.frame),
+      twips_(spec.geometry),
+      back_(spec.back),
+      resources_(resources),
+      listener_(listener) {
+  const Styles styles = StylesFor(frame_);
+  const std::wstring caption = Widen(spec.caption);
+  // WM_NCCREATE takes ownership of the handle, so it is never lost.
+  CreateWindowExW(styles.ex, kClassName, caption.c_str(), styles.style, 0, 0, 0, 0, nullptr,
+                  nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) return;
+  if (frame_ == Frame::Dialog && spec.icon && icon != nullptr) {
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  }
+  if (frame_ != Frame::Hidden) {
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+  }
+  relayout();
+}
+
+DeskWindow::~DeskWindow() {
+  if (hwnd_) {
+    // No message of the dying window may reach this half-gone object.
+    SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
+    if (GetCapture() == hwnd()) ReleaseCapture();
+  }
+  children_.clear();
+  tooltip_.reset();
+  hwnd_.reset();
+}
+
+LRESULT CALLBACK DeskWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<DeskWindow*>(create->lpCreateParams);
+    self->hwnd_.reset(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<DeskWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // Gone without us (a failed creation): nothing left to destroy.
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_.release();
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT DeskWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint covers everything; erasing first would flicker
+    case WM_MOUSEACTIVATE:
+      if (frame_ != Frame::Dialog) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:
+      onMouse(message, wParam, lParam);
+      return 0;
+    case WM_CAPTURECHANGED:
+      grab_.reset();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
+        listener_.clicked(id_, LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // The game decides whether the window goes.
+      listener_.closeRequested(id_);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) listener_.sessionEnding();
+      return 0;
+    case WM_DISPLAYCHANGE:
+      listener_.screenChanged();
+      break;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA) listener_.screenChanged();
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd(), message, wParam, lParam);
+}
+
+void DeskWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  // Copies: a handler may destroy this window.
+  const WindowId id = id_;
+  WindowListener& listener = listener_;
+  if (message == WM_MOUSEMOVE) {
+    // While a button is held the control that took the press keeps the mouse.
+    listener.moved(id, grab_ ? *grab_ : hitTest(at));
+    return;
+  }
+  const std::optional<MouseButton> button = ButtonOf(message);
+  if (!button) return;
+  if (IsPress(message)) {
+    const ControlId control = grab_ ? *grab_ : hitTest(at);
+    SetCapture(hwnd());
+    grab_ = control;
+    listener.pressed(id, control, *button);
+    return;
+  }
+  const ControlId control = grab_ ? *grab_ : hitTest(at);
+  constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
+  if ((wParam & kAnyButton) == 0) {
+    grab_.reset();
+    if (GetCapture() == hwnd()) ReleaseCapture();
+  }
+  listener.released(id, control, *button);
+}
+
+void DeskWindow::paint() {
+  const PaintDc paint(hwnd());
+  const HDC dc = paint.get();
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  if (Empty(client)) return;
+  // Drawn off screen and copied in one go, so nothing flickers.
+  const MemoryDc memory(CreateCompatibleDC(dc));
+  const BitmapHandle buffer(CreateCompatibleBitmap(dc, client.right, client.bottom));
+  if (!memory || !buffer) {
+    draw(dc, client);
+    return;
+  }
+  const Selection selected(memory.get(), buffer.get());
+  draw(memory.get(), client);
+  BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void DeskWindow::drawPicture(HDC dc, const Bitmap* bitmap, int x, int y) const {
+  const HBITMAP dib = resources_.bitmap(bitmap);
+  if (dib == nullptr) return;
+  const MemoryDc source(CreateCompatibleDC(dc));
+  if (!source) return;
+  const Selection selected(source.get(), dib);
+  // Pixel art: whole-number scale, no smoothing.
+  const int scale = resources_.pictureScale();
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, x, y, bitmap->width * scale, bitmap->height * scale, source.get(), 0, 0,
+             bitmap->width, bitmap->height, SRCCOPY);
+}
+
+void DeskWindow::draw(HDC dc, const RECT& client) const {
+  Fill(dc, client, back_);
+  drawPicture(dc, picture_, 0, 0);
+  for (const auto& [id, c] : children_) {
+    if (!c.visible || (c.kind != ControlKind::Line && c.kind != ControlKind::Rectangle)) continue;
+    const SavedDc saved(dc);
+    const PenHandle pen(CreatePen(c.kind == ControlKind::Rectangle ? PS_INSIDEFRAME : PS_SOLID,
+                                  std::max(1, c.lineWidth), ToColorref(c.fore)));
+    SelectObject(dc, pen.get());
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+    if (c.kind == ControlKind::Line) {
+      const int x2 = resources_.px(c.line.x2);
+      const int y2 = resources_.px(c.line.y2);
+      MoveToEx(dc, resources_.px(c.line.x1), resources_.px(c.line.y1), nullptr);
+      LineTo(dc, x2, y2);
+      // GDI leaves out a line's last pixel; the game's lines include it.
+      LineTo(dc, x2 + 1, y2);
+    } else {
+      const RECT r = resources_.toPx(c.box);
+      Rectangle(dc, r.left, r.top, r.right, r.bottom);
+    }
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  for (const Printed& p : printed_) {
+    const SavedDc saved(dc);
+    SelectObject(dc, p.font);
+    TextOutW(dc, resources_.px(p.x), resources_.px(p.y), p.text.c_str(),
+             static_cast<int>(p.text.size()));
+  }
+  for (const auto& [id, c] : children_) {
+    if (c.visible && IsDrawn(c.kind)) drawChild(dc, c);
+  }
+}
+
+void DeskWindow::drawChild(HDC dc, const Child& c) const {
+  RECT box = resources_.toPx(c.box);
+  if (Empty(box)) return;
+  const SavedDc saved(dc);
+  IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
+  const bool opaque =
+      c.kind == ControlKind::PictureBox || (c.kind == ControlKind::Label && !c.transparent);
+  if (opaque) Fill(dc, box, c.back);
+  drawPicture(dc, c.picture, box.left, box.top);
+  if (c.kind != ControlKind::Label || c.text.empty()) return;
+  SelectObject(dc, c.font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorref(c.fore));
+  // Labels wrap at words, but a second line that cannot show would hide
+  // what the first line pushed down (the clock's time): then clip instead.
+  UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK;
+  RECT measured = box;
+  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &measured, flags | DT_CALCRECT);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  const int height = box.bottom - box.top;
+  if (measured.bottom - measured.top > height && metrics.tmHeight * 2 > height) {
+    flags &= ~static_cast<UINT>(DT_WORDBREAK);
+  }
+  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box, flags);
+}
+
+ControlId DeskWindow::hitTest(POINT client) const {
+  // The last control made lies on top.
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    const Child& c = it->second;
+    if (!c.visible || !IsDrawn(c.kind)) continue;
+    const RECT box = resources_.toPx(c.box);
+    if (PtInRect(&box, client)) return it->first;
+  }
+  return kSurface;
+}
+
+DeskWindow::Child* DeskWindow::child(ControlId control) {
+  const auto it = children_.find(control);
+  return it == children_.end() ? nullptr : &it->second;
+}
+
+void DeskWindow::invalidate() const {
+  if (hwnd_) InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void DeskWindow::setTwips(const Twips& geometry) {
+  twips_ = geometry;
+  relayout();
+}
+
+void DeskWindow::relayout(bool rescaled) {
+  if (!hwnd_) return;
+  RECT box = resources_.toPx(twips_);
+  if (!Empty(box)) {
+    if (frame_ == Frame::Dialog) {
+      // The game's size is the client area; the frame goes around it.
+      const int left = box.left;
+      const int top = box.top;
+      const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+      const auto ex = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+      AdjustWindowRectEx(&box, style, FALSE, ex);
+      OffsetRect(&box, left - box.left, top - box.top);
+    }
+    SetWindowPos(hwnd(), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
+  if (rescaled) {
+    for (auto& [id, c] : children_) placeChild(id, c);
+    if (shape_) applyShape();
+  }
+  applyVisibility();
+  invalidate();
+}
+
+void DeskWindow::applyVisibility() {
+  if (!hwnd_ || frame_ == Frame::Hidden) return;
+  const bool show = wanted_ && !Empty(resources_.toPx(twips_));
+  const bool shown = IsWindowVisible(hwnd()) != FALSE;
+  if (show == shown) return;
+  if (!show) {
+    ShowWindow(hwnd(), SW_HIDE);
+  } else if (frame_ == Frame::Dialog) {
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+  } else {
+    ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
+  }
+}
+
+void DeskWindow::setWanted(bool shown) {
+  wanted_ = shown;
+  applyVisibility();
+  if (shown && frame_ == Frame::Dialog && hwnd_) {
+    SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+}
+
+ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
+  shape_ = std::move(rects);
+  return applyShape();
+}
+
+ShapeResult DeskWindow::applyShape() {
+  const int s = resources_.pictureScale();
+  const std::vector<PixelRect>& rects = *shape_;
+  // One RGNDATA buffer: far cheaper than combining hundreds of regions.
+  std::vector<std::byte> buffer(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+  auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+  data->rdh.dwSize = sizeof(RGNDATAHEADER);
+  data->rdh.iType = RDH_RECTANGLES;
+  data->rdh.nCount = static_cast<DWORD>(rects.size());
+  data->rdh.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+  RECT bounds{0, 0, 0, 0};
+  auto* out = reinterpret_cast<RECT*>(data->Buffer);
+  for (std::size_t i = 0; i < rects.size(); ++i) {
+    const PixelRect& r = rects[i];
+    out[i] = {r.left * s, r.top * s, r.right * s, r.bottom * s};
+    UnionRect(&bounds, &bounds, &out[i]);
+  }
+  data->rdh.rcBound = bounds;
+  Region region(rects.empty() ? CreateRectRgn(0, 0, 0, 0)
+                              : ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data));
+  if (!region) return ShapeResult::RegionFailed;
+  if (!hwnd_ || SetWindowRgn(hwnd(), region.get(), TRUE) == 0) return ShapeResult::WindowRefused;
+  // The window owns the region from now on.
+  region.release();
+  return ShapeResult::Ok;
+}
+
+void DeskWindow::setBack(ControlId control, Rgb back) {
+  if (control == kSurface) {
+    back_ = back;
+  } else if (Child* c = child(control)) {
+    c->back = back;
+  }
+  invalidate();
+}
+
+void DeskWindow::setPicture(ControlId control, const Bitmap* bitmap) {
+  if (control == kSurface) {
+    picture_ = bitmap;
+  } else if (Child* c = child(control)) {
+    c->picture = bitmap;
+  }
+  invalidate();
+}
+
+void DeskWindow::print(std::string_view text, double x, double y, HFONT font) {
+  printed_.push_back({Widen(text), x, y, font});
+  invalidate();
+}
+
+void DeskWindow::clearPrinted() {
+  printed_.clear();
+  invalidate();
+}
+
+ControlId DeskWindow::addControl(const ControlSpec& spec) {
+  const ControlId id = nextControl_++;
+  Child c;
+  c.kind = spec.kind;
+  c.box = spec.box;
+  c.line = spec.line;
+  c.text = Widen(spec.text);
+  c.font = resources_.font(spec.font);
+  c.fore = spec.fore;
+  c.back = spec.back;
+  c.transparent = spec.transparent;
+  c.lineWidth = spec.lineWidth;
+  c.visible = spec.visible;
+  if (spec.kind == ControlKind::Button && hwnd_) {
+    // A real push button: the look and the keyboard of the platform.
+    c.button.reset(CreateWindowExW(
+        0, L"BUTTON", c.text.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd(),
+        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), GetModuleHandleW(nullptr), nullptr));
+    if (c.button) SendMessageW(c.button.get(), WM_SETFONT, reinterpret_cast<WPARAM>(c.font), TRUE);
+  }
+  Child& placed = children_.emplace(id, std::move(c)).first->second;
+  placeChild(id, placed);
+  invalidate();
+  return id;
+}
+
+void DeskWindow::placeChild(ControlId id, Child& c) {
+  if (c.button) {
+    const RECT r = resources_.toPx(c.box);
+    SetWindowPos(c.button.get(), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(c.button.get(), c.visible ? SW_SHOWNA : SW_HIDE);
+  }
+  if (c.tip) syncTip(id, c, false);
+}
+
+void DeskWindow::syncTip(ControlId id, const Child& c, bool fresh) {
+  if (!tooltip_) return;
+  // Buttons get their own mouse messages; drawn controls are areas of ours.
+  TOOLINFOW tool =
+      c.button ? ToolFor(hwnd(), reinterpret_cast<UINT_PTR>(c.button.get())) : ToolFor(hwnd(), id);
+  tool.uFlags = TTF_SUBCLASS | (c.button ? TTF_IDISHWND : 0);
+  if (!c.button && c.visible) tool.rect = resources_.toPx(c.box);
+  tool.lpszText = const_cast<wchar_t*>(c.tip->c_str());
+  const HWND tip = tooltip_.get();
+  if (fresh) {
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return;
+  }
+  SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (!c.button) SendMessageW(tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void DeskWindow::setControlBox(ControlId control, const Twips& box) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  c->box = box;
+  placeChild(control, *c);
+  invalidate();
+}
+
+void DeskWindow::setControlText(ControlId control, std::string_view text) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  c->text = Widen(text);
+  if (c->button) SetWindowTextW(c->button.get(), c->text.c_str());
+  invalidate();
+}
+
+void DeskWindow::setControlVisible(ControlId control, bool visible) {
+  Child* c = child(control);
+  if (c == nullptr || c->visible == visible) return;
+  c->visible = visible;
+  placeChild(control, *c);
+  invalidate();
+}
+
+void DeskWindow::setControlToolTip(ControlId control, std::string_view tip) {
+  Child* c = child(control);
+  if (c == nullptr) return;
+  const bool fresh = !c->tip;
+  c->tip = Widen(tip);
+  syncTip(control, *c, fresh);
+}
+
+}  // namespace kelvory::win32
