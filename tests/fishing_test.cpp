@@ -66,6 +66,24 @@ TEST(Cast, TwoQuickPressesCastWithPowerTwoAndTheFloatRestsUpright) {
   EXPECT_EQ(s.window("frmMan").picture, "Picture1(5)");
 }
 
+TEST(Cast, PressesDuringTheWindUpAndTheFlightStartNothing) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(0);
+  s.releaseAt(0);
+  for (Desktop::Ms t : {150, 450, 700}) {
+    s.pressAt(t);
+    s.releaseAt(t + 5);
+  }
+  s.runUntil(1000);
+  EXPECT_EQ(s.window("frmUki").geometry.left - s.anglerRightEdge(), 149);
+  for (const Event& e : s.events("shape", "frmMan")) EXPECT_NE(e["index"], "6") << e.t;
+  EXPECT_TRUE(s.scene.st.LineOut);
+  EXPECT_FALSE(s.scene.st.SequenceBusy);
+}
+
 TEST(Meter, TurnsAtFiftyAndAtOne) {
   Session s;
   s.start();
@@ -187,6 +205,59 @@ TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
   EXPECT_FALSE(s.scene.st.SequenceBusy);
   EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
   for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
+}
+
+TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(300);
+  s.releaseAt(300);
+  bool busy = false, bobbing = true;
+  s.desk.onEvent(
+      "bite",
+      [&] {
+        s.desk.press("frmCon", "Picture1");
+        s.desk.onEvent("menu", [&] { s.desk.chooseMenuItem("none"); });
+        s.desk.at(s.desk.now() + 700,
+                  [&] { s.desk.press("frmCon", "Picture1", MouseButton::Right); });
+        s.desk.at(s.desk.now() + 800, [&] {
+          busy = s.scene.st.SequenceBusy;
+          bobbing = s.desk.findTimer("Timer1")->enabled;
+        });
+      },
+      20);
+  s.runUntil(120'000);
+  ASSERT_EQ(s.events("menu").size(), 1u);
+  EXPECT_TRUE(busy);
+  EXPECT_FALSE(bobbing);
+}
+
+TEST(Fight, AFloatCloseToTheAnglerIsLandedAtOnceWithoutAFight) {
+  Session s;
+  s.start();
+  s.pressAt(0);
+  s.releaseAt(0);
+  s.pressAt(0);
+  s.releaseAt(0);
+  // Drifted in to 120 twips from the angler: the thrashing float, 465 wide
+  // and centred on it, overlaps the angler by more than 100 twips.
+  s.desk.onEvent("bite", [&] {
+    s.scene.frmUki().form.setLeft(s.anglerRightEdge() + 120);
+    s.desk.press("frmCon", "Picture1");
+  });
+  s.runUntil(60'000);
+  ASSERT_FALSE(s.events("bite").empty());
+  const auto texts = s.printed("frmC");
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0]["text"], "HIT!!!");
+  int landed = 0;
+  for (int16_t c : s.scene.CatchCount) landed += c;
+  EXPECT_EQ(landed, 1);
+  EXPECT_TRUE(s.events("show", "frmV").empty());
+  for (const char* w : {"frmUki", "frmFish", "frmL", "frmC", "frmR"})
+    EXPECT_FALSE(s.loaded(w)) << w;
 }
 
 TEST(Reel, AnEmptyLineReeledInShowsTheHookAndCountsNothing) {
