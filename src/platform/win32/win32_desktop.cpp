@@ -151,11 +151,11 @@ win32::DeskWindow* Win32Desktop::window(WindowId id) const {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-WindowId Win32Desktop::createWindow(const WindowSpec& spec) {
+WindowId Win32Desktop::createWindow(const WindowSpec& desc) {
   const WindowId id = nextWindow_++;
   win32::WindowListener& listener = *this;
   windows_.emplace(
-      id, std::make_unique<win32::DeskWindow>(id, spec, resources_, listener, icon_.get()));
+      id, std::make_unique<win32::DeskWindow>(id, desc, resources_, listener, icon_.get()));
   applyModality();
   return id;
 }
@@ -282,9 +282,9 @@ double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
 
 // --- controls -----------------------------------------------------------------
 
-ControlId Win32Desktop::addControl(WindowId id, const ControlSpec& spec) {
+ControlId Win32Desktop::addControl(WindowId id, const ControlSpec& desc) {
   auto* w = window(id);
-  return w ? w->addControl(spec) : kSurface;
+  return w ? w->addControl(desc) : kSurface;
 }
 
 void Win32Desktop::setControlGeometry(WindowId id, ControlId control, const Twips& box) {

@@ -103,21 +103,21 @@ bool DeskWindow::registerClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
-DeskWindow::DeskWindow(WindowId id, const WindowSpec& spec, const Resources& resources,
+DeskWindow::DeskWindow(WindowId id, const WindowSpec& desc, const Resources& resources,
                        WindowListener& listener, HICON icon)
     : id_(id),
-      frame_(spec.frame),
-      twips_(spec.geometry),
-      back_(spec.back),
+      frame_(desc.frame),
+      twips_(desc.geometry),
+      back_(desc.back),
       resources_(resources),
       listener_(listener) {
   const Styles styles = StylesFor(frame_);
-  const std::wstring caption = Widen(spec.caption);
+  const std::wstring caption = Widen(desc.caption);
   // WM_NCCREATE takes ownership of the handle, so it is never lost.
   CreateWindowExW(styles.ex, kClassName, caption.c_str(), styles.style, 0, 0, 0, 0, nullptr,
                   nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) return;
-  if (frame_ == Frame::Dialog && spec.icon && icon != nullptr) {
+  if (frame_ == Frame::Dialog && desc.icon && icon != nullptr) {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   }
@@ -461,20 +461,20 @@ void DeskWindow::clearPrinted() {
   invalidate();
 }
 
-ControlId DeskWindow::addControl(const ControlSpec& spec) {
+ControlId DeskWindow::addControl(const ControlSpec& desc) {
   const ControlId id = nextControl_++;
   Child c;
-  c.kind = spec.kind;
-  c.box = spec.box;
-  c.line = spec.line;
-  c.text = Widen(spec.text);
-  c.font = resources_.font(spec.font);
-  c.fore = spec.fore;
-  c.back = spec.back;
-  c.transparent = spec.transparent;
-  c.lineWidth = spec.lineWidth;
-  c.visible = spec.visible;
-  if (spec.kind == ControlKind::Button && hwnd_) {
+  c.kind = desc.kind;
+  c.box = desc.box;
+  c.line = desc.line;
+  c.text = Widen(desc.text);
+  c.font = resources_.font(desc.font);
+  c.fore = desc.fore;
+  c.back = desc.back;
+  c.transparent = desc.transparent;
+  c.lineWidth = desc.lineWidth;
+  c.visible = desc.visible;
+  if (desc.kind == ControlKind::Button && hwnd_) {
     // A real push button: the look and the keyboard of the platform.
     c.button.reset(CreateWindowExW(
         0, L"BUTTON", c.text.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd(),
