@@ -1,5 +1,7 @@
 #include "float/float_window.h"
 
+#include <cmath>
+
 #include <string>
 
 #include "app/angler.h"
@@ -104,10 +106,13 @@ void FloatWindow::tick() {
         const float left = static_cast<float>(form.left());
         const float twoAnglers = 2.0f * static_cast<float>(man.width());
         // A drift that would carry the float too near the angler or off the
-        // screen goes the other way.
-        if (left + d < static_cast<float>(man.left()) + twoAnglers ||
-            left + d > static_cast<float>(scene.screenWidthTwips()) - twoAnglers) {
-          form.setLeft(left - d);
+        // screen goes away from that edge instead. Only turning it round
+        // would let a float that already lies beyond the edge walk on, onto
+        // the angler and past him.
+        if (left + d < static_cast<float>(man.left()) + twoAnglers) {
+          form.setLeft(left + std::abs(d));
+        } else if (left + d > static_cast<float>(scene.screenWidthTwips()) - twoAnglers) {
+          form.setLeft(left - std::abs(d));
         } else {
           form.setLeft(left + d);
         }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -42,7 +43,7 @@ std::optional<std::string> read(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     return std::nullopt;
   }
-  std::ifstream in(Wide(path), std::ios::binary);
+  std::ifstream in(std::filesystem::path(Wide(path)), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream out;
   out << in.rdbuf();

@@ -106,7 +106,9 @@ TraceLine& TraceLine::strings(std::string_view k, const std::vector<std::string>
 }
 
 std::string fieldOf(std::string_view line, std::string_view key) {
-  const std::string needle = "\"" + std::string(key) + "\":";
+  std::string needle = "\"";
+  needle += key;
+  needle += "\":";
   std::size_t pos = line.find(needle);
   if (pos == std::string_view::npos) return {};
   pos += needle.size();
