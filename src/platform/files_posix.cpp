@@ -63,9 +63,12 @@ std::optional<std::string> read(const std::string& path) {
 bool replace(const std::string& path, std::string_view content) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
+  const bool existed = ::stat(path.c_str(), &st) == 0;
   std::string temp = path + ".XXXXXX";
   Fd fd(::mkstemp(temp.data()));
   if (fd.get() < 0) return false;
+  // mkstemp makes the file private; the settings keep the mode they had.
+  ::fchmod(fd.get(), existed ? (st.st_mode & 07777) : 0644);
   const bool written = WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0 && fd.close();
   if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
