@@ -1,7 +1,6 @@
 #include "float/float_window.h"
 
 #include <cmath>
-
 #include <string>
 
 #include "app/angler.h"

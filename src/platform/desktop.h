@@ -88,7 +88,8 @@ class Desktop {
   // every interval ms; turning it on or changing its interval restarts the
   // count. The game's Timer drops a tick that comes while its own handler is
   // still running, so a desktop need not.
-  virtual TimerId createTimer(WindowId owner, std::string_view name, std::function<void()> tick) = 0;
+  virtual TimerId createTimer(WindowId owner, std::string_view name,
+                              std::function<void()> tick) = 0;
   virtual void setTimer(TimerId, bool enabled, int intervalMs) = 0;
   virtual void destroyTimer(TimerId) = 0;
 

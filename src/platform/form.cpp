@@ -73,11 +73,21 @@ void Form::setGeometry(const Twips& geometry) {
   if (open()) desktop_.setGeometry(id_, geometry_);
 }
 
-void Form::setLeft(double left) { setGeometry({left, geometry_.top, geometry_.width, geometry_.height}); }
-void Form::setTop(double top) { setGeometry({geometry_.left, top, geometry_.width, geometry_.height}); }
-void Form::setWidth(double width) { setGeometry({geometry_.left, geometry_.top, width, geometry_.height}); }
-void Form::setHeight(double height) { setGeometry({geometry_.left, geometry_.top, geometry_.width, height}); }
-void Form::move(double left, double top) { setGeometry({left, top, geometry_.width, geometry_.height}); }
+void Form::setLeft(double left) {
+  setGeometry({left, geometry_.top, geometry_.width, geometry_.height});
+}
+void Form::setTop(double top) {
+  setGeometry({geometry_.left, top, geometry_.width, geometry_.height});
+}
+void Form::setWidth(double width) {
+  setGeometry({geometry_.left, geometry_.top, width, geometry_.height});
+}
+void Form::setHeight(double height) {
+  setGeometry({geometry_.left, geometry_.top, geometry_.width, height});
+}
+void Form::move(double left, double top) {
+  setGeometry({left, top, geometry_.width, geometry_.height});
+}
 
 void Form::show() {
   visible_ = open();
