@@ -80,3 +80,34 @@ TEST(ProfileFiles, ReplaceIsWholeAndReadsBack) {
 
 }  // namespace
 }  // namespace kelvory
+
+namespace kelvory {
+namespace {
+
+TEST(SettingsFolder, BesideTheProgramUnlessThatCannotBeWritten) {
+  const auto root = std::filesystem::temp_directory_path() / "kelvory-folder-test";
+  std::filesystem::remove_all(root);
+  const auto program = root / "program";
+  const auto user = root / "config" / "kelvory";
+  std::filesystem::create_directories(program);
+  EXPECT_EQ(files::settingsFolder(program.string(), user.string()), program.string());
+  EXPECT_FALSE(std::filesystem::exists(user));
+
+  std::filesystem::permissions(program, std::filesystem::perms(0555));
+  // Root writes anywhere, so the read-only case shows only for a user.
+  if (!files::writableFolder(program.string())) {
+    EXPECT_EQ(files::settingsFolder(program.string(), user.string()), user.string());
+    EXPECT_TRUE(std::filesystem::is_directory(user));
+    std::filesystem::permissions(program, std::filesystem::perms(0755));
+    files::replace((program / "KVY.ini").string(), "[Data]\n");
+    std::filesystem::permissions(program, std::filesystem::perms(0555));
+    // A file beside the program always wins.
+    EXPECT_EQ(files::settingsFolder(program.string(), user.string()), program.string());
+  }
+  EXPECT_FALSE(files::writableFolder((root / "missing").string()));
+  std::filesystem::permissions(program, std::filesystem::perms(0755));
+  std::filesystem::remove_all(root);
+}
+
+}  // namespace
+}  // namespace kelvory

@@ -80,4 +80,10 @@ bool replace(const std::string& path, std::string_view content) {
   return true;
 }
 
+bool writableFolder(const std::string& folder) {
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 }  // namespace kelvory::files

@@ -69,4 +69,17 @@ bool replace(const std::string& path, std::string_view content) {
   return true;
 }
 
+bool writableFolder(const std::string& folder) {
+  // Access rights on Windows live in ACLs and virtualised folders, so the
+  // one sure test is to make a file there.
+  std::wstring probe = Wide(folder);
+  if (!probe.empty() && probe.back() != L'\\') probe += L'\\';
+  probe += L"KVY.probe";
+  const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
 }  // namespace kelvory::files

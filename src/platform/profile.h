@@ -35,4 +35,12 @@ std::optional<std::string> read(const std::string& path);
 // the old one. Returns false when that could not be done.
 bool replace(const std::string& path, std::string_view content);
 
+// Whether a new file can be made in the folder.
+bool writableFolder(const std::string& folder);
+
+// Where the settings file lives: beside the program when a "KVY.ini" is
+// there or the folder can be written, else in the user's own folder (made
+// when needed), as for a program installed read-only.
+std::string settingsFolder(const std::string& programFolder, const std::string& userFolder);
+
 }  // namespace kelvory::files

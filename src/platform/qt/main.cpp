@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +34,17 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     std::fprintf(stderr, "kelvory: unknown option %s\n%s", argv[1], kUsage);
     return 2;
+  }
+
+  // One angler on the taskbar: a second copy would also overwrite the first
+  // one's catches. The lock goes with the process, however it ends.
+  QString lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (lockFolder.isEmpty()) lockFolder = QDir::tempPath();
+  QLockFile lock(QDir(lockFolder).filePath("kelvory.lock"));
+  lock.setStaleLockTime(0);
+  if (!lock.tryLock(0)) {
+    std::fputs("kelvory: already running\n", stderr);
+    return 0;
   }
 
   kelvory::QtDesktop desktop;

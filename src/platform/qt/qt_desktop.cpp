@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSessionManager>
+#include <QStandardPaths>
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -441,7 +442,11 @@ void QtDesktop::waitUntil(Ms deadline, const std::function<bool()>& done) {
 // --- settings and the rest -----------------------------------------------------------
 
 std::string QtDesktop::programFolder() const {
-  return QCoreApplication::applicationDirPath().toStdString();
+  // A read-only install keeps the settings in the user's configuration.
+  const QString user =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kelvory";
+  return files::settingsFolder(QCoreApplication::applicationDirPath().toStdString(),
+                               user.toStdString());
 }
 
 std::string QtDesktop::readProfileString(std::string_view section, std::string_view key,

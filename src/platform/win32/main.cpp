@@ -14,6 +14,11 @@ int main() {
   // to the pixel.
   SetProcessDPIAware();
 
+  // One angler on the taskbar: a second copy would also overwrite the first
+  // one's catches. The system drops the mutex with the process.
+  const HANDLE running = CreateMutexW(nullptr, FALSE, L"Local\\Kelvory.Running");
+  if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
   kelvory::Win32Desktop desktop;
   const auto clockMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::system_clock::now().time_since_epoch())
