@@ -6,6 +6,7 @@ they were drawn, kept so a picture can be redrawn or changed by rule.
 """
 import math
 import os
+import subprocess
 
 OUT = os.path.join(os.path.dirname(__file__), '..', 'src', 'assets')
 BLACK, BLUE, RED, WHITE = (0, 0, 0), (0, 0, 255), (255, 0, 0), (255, 255, 255)
@@ -18,7 +19,7 @@ def canvas(w, h, colour):
     return [[colour] * w for _ in range(h)]
 
 
-def write(name, img):
+def write(name, img, folder=None):
     colours = sorted({c for row in img for c in row})
     code = {c: CODES[i] for i, c in enumerate(colours)}
     h, w = len(img), len(img[0])
@@ -26,7 +27,7 @@ def write(name, img):
     lines += [f'"{code[c]} c #{c[0]:02X}{c[1]:02X}{c[2]:02X}",' for c in colours]
     lines += ['"' + ''.join(code[c] for c in row) + '",' for row in img]
     lines[-1] = lines[-1].rstrip(',')
-    with open(os.path.join(OUT, name + '.xpm'), 'w') as f:
+    with open(os.path.join(folder or OUT, name + '.xpm'), 'w') as f:
         f.write('/* XPM */\nstatic const char* const ' + name + '_xpm[] = {\n')
         f.write('\n'.join(lines) + '\n};\n')
 
@@ -239,7 +240,10 @@ def main():
         write(f'cap{k}', img)
     write('powerbar', power_bar())
     write('icon', icon())
-    write('certificate', certificate())
+    # The sheet only; draw_certificate.sh writes its text with a real font.
+    here = os.path.dirname(os.path.abspath(__file__))
+    write('certificate_blank', certificate(), here)
+    subprocess.run([os.path.join(here, 'draw_certificate.sh')], check=True)
 
 
 if __name__ == '__main__':
