@@ -118,6 +118,15 @@ differ "$s" 2 1070 "$root" "panel face"
 expect "$s" 75 1072 0000ff "reel button"
 expect "$s" 40 1064 "$root" "above the panel"
 
+# A second copy ends at once and leaves the screen as it was.
+second_rc=0
+(cd "$work/app" && XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-}" timeout 10 ./kelvory >"$work/second.log" 2>&1) || second_rc=$?
+[[ $second_rc == 0 ]] || fail "a second copy exited with $second_rc"
+shot "$work/second.rgb"
+changed=$(changed_pixels "$work/run.rgb" "$work/second.rgb" 960 1040)
+((changed == 0)) || fail "a second copy changed the screen ($changed pixels)"
+kill -0 "$app_pid" 2>/dev/null || fail "kelvory died when a second copy started"
+
 # Input: a right press on the reel button opens the popup menu; Escape
 # closes it again.
 if command -v xdotool >/dev/null 2>&1; then
