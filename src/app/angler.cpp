@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/docking.h"
 #include "app/scene.h"
 #include "app/vbmath.h"
 #include "assets/pictures.h"
@@ -25,7 +26,9 @@ WindowSpec AnglerSpec() {
 }  // namespace
 
 AnglerWindow::AnglerWindow(Scene& s)
-    : GameWindow(s, AnglerSpec()), Timer1(addTimer("Timer1", 80, false, [this] { shake(); })) {
+    : GameWindow(s, AnglerSpec()),
+      Timer1(addTimer("Timer1", 80, false, [this] { shake(); })),
+      TimerDock(addTimer("TimerDock", 250, false, [this] { dock(); })) {
   form.setPicture({&assets::angler(0), "Picture1(0)"});
 }
 
@@ -59,6 +62,12 @@ void AnglerWindow::load() {
   if (!counts.empty()) scene.CatchCount = DecodeCatchCounts(counts);
 
   scene.frmMenu().setCompleteVisible(ReadSetting(scene.desktop, "Data", "Complete") == "1");
+}
+
+void AnglerWindow::dock() {
+  if (!ReadyToRedock(scene)) return;
+  TimerDock.setEnabled(false);
+  Redock(scene);
 }
 
 void AnglerWindow::shake() {

@@ -16,10 +16,13 @@ class AnglerWindow final : public GameWindow {
   void setFrame(int k);
 
   Timer& Timer1;  // rod shake
+  // Re-places the scene once no sequence runs after the screen changed.
+  Timer& TimerDock;
   int ShakeFrame = 0;
 
  private:
   void shake();
+  void dock();
 };
 
 }  // namespace kelvory

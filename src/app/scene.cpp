@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/angler.h"
+#include "app/docking.h"
 #include "app/sea.h"
 #include "balloon/balloon.h"
 #include "fish/fish_window.h"
@@ -177,6 +178,14 @@ void Scene::sessionEnding() {
   end();
 }
 
-void Scene::screenChanged() {}
+void Scene::screenChanged() {
+  Entry entry(*this);
+  if (!frmMan_) return;
+  if (ReadyToRedock(*this)) {
+    Redock(*this);
+  } else {
+    frmMan_->TimerDock.setEnabled(true);
+  }
+}
 
 }  // namespace kelvory
