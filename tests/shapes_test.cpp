@@ -61,6 +61,22 @@ TEST(ShapeTable, OutlinesKeepExactlyTheDrawnPixels) {
   EXPECT_EQ(CountPixels(table[27], 14, 10), 10 + 2 * 8 + 6 + 2 * 4 + 2);
 }
 
+TEST(ShapeTable, RecordsReadAsRegionData) {
+  const ShapeTable table = BuildShapeTable();
+  const std::vector<std::uint8_t> data = table[27].rgnData();
+  ASSERT_EQ(data.size(), 32u + 16 * 5);
+  const auto field = [&](std::size_t i) {
+    return data[4 * i] | data[4 * i + 1] << 8 | data[4 * i + 2] << 16 | data[4 * i + 3] << 24;
+  };
+  EXPECT_EQ(field(0), 32);             // dwSize
+  EXPECT_EQ(field(1), 1);              // iType: rectangles
+  EXPECT_EQ(field(2), 5);              // nCount
+  EXPECT_EQ(field(3), 80);             // nRgnSize
+  EXPECT_EQ(field(4), 2);              // rcBound.left
+  EXPECT_EQ(field(7), 8);              // rcBound.bottom
+  EXPECT_EQ(field(8 + 4 * 4 + 3), 8);  // the tip's bottom
+}
+
 TEST(ShapeTable, BandsMergeIdenticalRowsAndRunsReachPastTheRightEdge) {
   Bitmap picture{3, 3, {1, 0, 1, 1, 0, 1, 0, 0, 1}};
   const ShapeRecord shape = DecomposeOpaque(picture, 0);

@@ -71,7 +71,30 @@ Bitmap CapCanvas(const Bitmap& cap, int width) {
   return canvas;
 }
 
+void Put(std::vector<std::uint8_t>& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void Put(std::vector<std::uint8_t>& out, const PixelRect& r) {
+  for (const std::int32_t v : {r.left, r.top, r.right, r.bottom})
+    Put(out, static_cast<std::uint32_t>(v));
+}
+
 }  // namespace
+
+std::vector<std::uint8_t> ShapeRecord::rgnData() const {
+  std::vector<std::uint8_t> out;
+  out.reserve(32 + 16 * rects_.size());
+  const auto count = static_cast<std::uint32_t>(rects_.size());
+  Put(out, 32);
+  Put(out, 1);
+  Put(out, count);
+  Put(out, 16 * count);
+  Put(out, bound_);
+  for (const PixelRect& r : rects_) Put(out, r);
+  return out;
+}
 
 ShapeRecord DecomposeOpaque(const Bitmap& picture, std::uint32_t key) {
   std::vector<PixelRect> rects;

@@ -22,6 +22,11 @@ class ShapeRecord {
   const PixelRect& rcBound() const { return bound_; }
   bool empty() const { return rects_.empty(); }
 
+  // The record as a rectangle-list region's data: a 32-byte header
+  // (dwSize 32, iType 1, nCount, nRgnSize, rcBound), then the rectangles,
+  // every field a little-endian 32-bit integer.
+  std::vector<std::uint8_t> rgnData() const;
+
  private:
   std::vector<PixelRect> rects_;
   PixelRect bound_;

@@ -1,6 +1,7 @@
 // kelvory-sim: runs the toy on the simulated desktop and prints the trace
 // (JSON lines, see trace.h) to standard output.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <iostream>
@@ -12,8 +13,49 @@
 #include "app/scene.h"
 #include "platform/sim/script.h"
 #include "platform/sim/sim_desktop.h"
+#include "shapes/shape_table.h"
 
 namespace {
+
+// Pixels of the shape inside a window of the picture's size.
+int VisiblePixels(const kelvory::ShapeRecord& shape, int width, int height) {
+  int n = 0;
+  for (const kelvory::PixelRect& r : shape.rectangles()) {
+    n += std::max(0, std::min(r.right, width) - r.left) *
+         std::max(0, std::min(r.bottom, height) - r.top);
+  }
+  return n;
+}
+
+void PrintShape(std::string_view table, std::size_t index, const kelvory::ShapeRecord& shape,
+                int width, int height) {
+  const kelvory::PixelRect& b = shape.rcBound();
+  std::cout << "{\"table\":\"" << table << "\",\"index\":" << index
+            << ",\"rects\":" << shape.rectangles().size() << ",\"bound\":[" << b.left << ","
+            << b.top << "," << b.right << "," << b.bottom << "],\"size\":[" << width << ","
+            << height << "],\"visible\":" << VisiblePixels(shape, width, height) << "}\n";
+}
+
+// Every window outline, so the numbers can be checked against the pictures.
+void PrintShapes() {
+  const kelvory::ShapeTable table = kelvory::BuildShapeTable();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    int w = 36, h = 36;
+    if (i <= 6) w = 50, h = 48;
+    if (i == 7) w = 5, h = 21;
+    if (i == 8 || i == 10) w = 17, h = 12;
+    if (i == 9) w = 21, h = 5;
+    if (i == 24 || i == 25) w = 31, h = 14;
+    if (i == 27) w = 14, h = 10;
+    if (i == 28) w = 0, h = 0;
+    PrintShape("main", i, table[i], w, h);
+  }
+  const kelvory::BalloonShapeTable caps = kelvory::BuildBalloonShapes();
+  for (std::size_t i = 0; i < caps.size(); ++i) {
+    const int w = i == 4 ? 0 : (i == 0 || i == 3 ? 8 : 7);
+    PrintShape("balloon", i, caps[i], w, i == 4 ? 0 : 18);
+  }
+}
 
 constexpr std::string_view kUsage =
     "usage: kelvory-sim [options]\n"
@@ -24,6 +66,7 @@ constexpr std::string_view kUsage =
     "  --dir PATH              program folder (default: the current directory)\n"
     "  --until MS              virtual time to stop at (default 600000)\n"
     "  --script FILE           input script\n"
+    "  --shapes                print every window outline and exit\n"
     "  --help                  this text\n";
 
 template <class T>
@@ -53,6 +96,10 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       std::cout << kUsage;
+      return 0;
+    }
+    if (arg == "--shapes") {
+      PrintShapes();
       return 0;
     }
     constexpr std::string_view kTakeValues[] = {
