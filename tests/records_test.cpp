@@ -54,6 +54,28 @@ TEST(Menu, EndTellsWhenTheCountsCouldNotBeSaved) {
   EXPECT_EQ(s.events("msgbox")[0]["text"], "釣果を保存できませんでした。");
 }
 
+TEST(Shaping, AFailureIsToldAndTheCatchesAreKept) {
+  for (const auto& [result, text] :
+       {std::pair{ShapeResult::RegionFailed, "リージョンデータの読み込みに失敗しました。"},
+        std::pair{ShapeResult::WindowRefused, "ウィンドウの整形に失敗しました。"}}) {
+    Session s;
+    s.start();
+    s.desk.at(10, [&s, result] {
+      s.scene.CatchCount[0] = 5;
+      s.desk.failShapesWith(result);
+    });
+    s.pressAt(20);  // the meter
+    s.releaseAt(20);
+    s.pressAt(30);  // the cast: the angler swings the rod
+    s.releaseAt(30);
+    s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
+    EXPECT_FALSE(s.runUntil(5000));
+    ASSERT_EQ(s.events("msgbox").size(), 1u);
+    EXPECT_EQ(s.events("msgbox")[0]["text"], text);
+    EXPECT_EQ(s.tyouka().substr(0, 3), "005");
+  }
+}
+
 TEST(History, ShowsCaughtSpeciesWithTheirCountsUnderTheMouse) {
   Session s;
   s.writeIni("[Data]\r\nTyouka=00300000A\r\n");

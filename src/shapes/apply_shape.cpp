@@ -18,6 +18,8 @@ void Apply(Scene& scene, Form& window, const Shape& shape) {
       scene.desktop.messageBox("ウィンドウの整形に失敗しました。", MsgButtons::Ok, MsgIcon::None);
       break;
   }
+  // The program cannot go on, but the catches need not be lost with it.
+  scene.SaveCatchCounts();
   scene.end();
 }
 

@@ -356,6 +356,7 @@ void SimDesktop::setPicture(WindowId id, ControlId control, const Picture& pictu
 ShapeResult SimDesktop::setShape(WindowId id, const Shape& shape) {
   WindowState* w = liveWindow(id);
   if (w == nullptr) return ShapeResult::Ok;
+  if (shapeResult_ != ShapeResult::Ok) return shapeResult_;
   ShapeInfo info{std::string(shape.table), shape.index, shape.rects.size()};
   w->shape = info;
   emit(sim::TraceLine(now_, "shape")

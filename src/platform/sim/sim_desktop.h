@@ -182,6 +182,9 @@ class SimDesktop final : public Desktop {
   void hover(std::string_view window, std::string_view control);
   void close(std::string_view window);
   void endSession();
+  // From now on every setShape reports this result, as a desktop that runs
+  // out of regions would.
+  void failShapesWith(ShapeResult result) { shapeResult_ = result; }
   // Changes the screen and tells the game.
   void changeScreen(const ScreenMetrics& screen);
   // Closes the open popup menu choosing the item of that name, or nothing
@@ -265,6 +268,7 @@ class SimDesktop final : public Desktop {
   bool ended_ = false;
   std::uint64_t sequence_ = 0;
   std::map<std::pair<Ms, std::uint64_t>, Event> queue_;
+  ShapeResult shapeResult_ = ShapeResult::Ok;
   Ms limit_ = 0;  // the present run's deadline
   std::unique_ptr<sim::GameFiber> fiber_;
   WindowId nextWindow_ = 1;
