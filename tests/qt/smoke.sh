@@ -84,6 +84,21 @@ changed_pixels() {
     END { n = 0; for (k in seen) n++; print n }'
 }
 
+# changed_right A B TOP BOTTOM LEFT: the same, only from column LEFT on.
+changed_right() {
+  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="$5" '
+    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
+      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
+    END { n = 0; for (k in seen) n++; print n }'
+}
+# keep NAME FILE: the screenshot's bottom strip as a PNG test artefact.
+keep() {
+  [[ -n ${ARTIFACTS:-} ]] || return 0
+  mkdir -p "$ARTIFACTS"
+  convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
+    +repage "$ARTIFACTS/$1.png"
+}
+
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
 
@@ -96,6 +111,7 @@ if ! kill -0 "$app_pid" 2>/dev/null; then
   exit 1
 fi
 shot "$work/run.rgb"
+keep start "$work/run.rgb"
 
 # No window manager and no taskbar: the work area ends at the screen bottom,
 # so the 3-px sea lies on rows 1077-1079 from the panel's right edge (83 px).
@@ -143,6 +159,42 @@ if command -v xdotool >/dev/null 2>&1; then
   changed=$(changed_pixels "$work/run.rgb" "$work/after.rgb" 950 1060)
   ((changed == 0)) || fail "the menu did not close ($changed pixels differ)"
   kill -0 "$app_pid" 2>/dev/null || fail "kelvory died after the menu"
+
+  # Two presses on the reel button: the meter starts, then the cast. The
+  # float flies out and lands on the water right of the angler.
+  xdotool mousemove 75 1072 mousedown 1 mouseup 1
+  sleep 0.3
+  xdotool mousedown 1 mouseup 1
+  sleep 3
+  shot "$work/cast.rgb"
+  keep cast "$work/cast.rgb"
+  changed=$(changed_right "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
+  ((changed > 20)) || fail "no float on the water after the cast ($changed pixels changed)"
+  expect "$work/cast.rgb" 1000 1078 0000ff "sea after the cast"
+
+  # "終了" is the menu's last item: it saves the catches and ends the program.
+  xdotool mousemove 75 1072 click 3
+  sleep 0.7
+  shot "$work/menu-end.rgb"
+  keep menu "$work/menu-end.rgb"
+  xdotool key Up Return
+  for _ in $(seq 50); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "kelvory did not end on 終了"
+  else
+    rc=0
+    wait "$app_pid" || rc=$?
+    app_pid=""
+    [[ $rc == 0 ]] || fail "kelvory exited with $rc on 終了"
+    grep -q '^Tyouka=0\{39\}' "$work/app/KVY.ini" 2>/dev/null || fail "終了 saved no catches"
+  fi
+  rm -f "$work/app/KVY.ini"
+  (cd "$work/app" && exec ./kelvory >>"$work/app.log" 2>&1) &
+  app_pid=$!
+  sleep 1.5
 else
   echo "note: xdotool missing, input not checked"
 fi
@@ -156,8 +208,8 @@ done
 if kill -0 "$app_pid" 2>/dev/null; then
   fail "kelvory ignored SIGTERM"
 else
-  wait "$app_pid"
-  rc=$?
+  rc=0
+  wait "$app_pid" || rc=$?
   app_pid=""
   [[ $rc == 0 ]] || fail "kelvory exited with $rc on SIGTERM"
   grep -q '^Tyouka=' "$work/app/KVY.ini" 2>/dev/null || fail "no catches saved in KVY.ini"

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/random.h"
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
+  }
+  // Wayland lets no program place its own windows, and the figures must sit
+  // on the taskbar: run through XWayland unless told otherwise.
+  if (std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
   QApplication app(argc, argv);
   // Qt has taken its own options out of argv by now.

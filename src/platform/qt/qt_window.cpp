@@ -1,6 +1,8 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -103,16 +105,22 @@ void ControlView::paintEvent(QPaintEvent*) {
   if (opaque) painter.fillRect(rect(), ToColor(back_));
   if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
   if (kind_ == ControlKind::Label && !text_.isEmpty()) {
-    painter.setFont(font_);
     painter.setPen(ToColor(fore_));
     // Labels wrap at words, but a second line that cannot show would hide
-    // what the first line pushed down (the clock's time): then clip instead.
+    // what the first line pushed down (the clock's time): then the line
+    // stays one, in a font made a little smaller until it fits, since the
+    // stand-in faces run wider than the one the label was laid out for.
     int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QFontMetrics metrics(font_);
-    if (metrics.boundingRect(rect(), flags, text_).height() > height() &&
-        metrics.height() * 2 > height()) {
+    QFont font = font_;
+    if (QFontMetrics(font).boundingRect(rect(), flags, text_).height() > height() &&
+        QFontMetrics(font).height() * 2 > height()) {
       flags &= ~Qt::TextWordWrap;
+      font.setPixelSize(QFontInfo(font).pixelSize());
+      while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text_) > width()) {
+        font.setPixelSize(font.pixelSize() - 1);
+      }
     }
+    painter.setFont(font);
     painter.drawText(rect(), flags, text_);
   }
 }
