@@ -110,41 +110,148 @@ def float_frames():
     return [up, tilt, flat, other] + spray
 
 
-FISH = [  # rcBound (left, top, right, bottom) of each fish, and its colours
-    ((3, 2, 32, 35), (150, 100, 50)), ((5, 1, 23, 35), (230, 40, 40)),
-    ((6, 2, 25, 35), (210, 50, 40)), ((6, 2, 25, 35), (140, 20, 30)),
-    ((4, 0, 31, 35), (140, 100, 60)), ((6, 2, 29, 35), (230, 230, 240)),
-    ((11, 2, 26, 35), (40, 140, 130)), ((8, 1, 30, 35), (230, 230, 230)),
-    ((8, 1, 31, 35), (80, 80, 90)), ((8, 1, 31, 35), (240, 90, 90)),
-    ((6, 0, 29, 34), (245, 235, 200)), ((2, 2, 37, 36), (210, 40, 40)),
-    ((0, 2, 35, 35), (220, 50, 30)),
+FISH = [  # rcBound (left, top, right, bottom) of each fish: back, belly, mark colours
+    ((3, 2, 32, 35), (120, 110, 80), (200, 190, 150), (70, 60, 40)),     # かわはぎ
+    ((5, 1, 23, 35), (220, 30, 40), (250, 120, 110), (255, 210, 0)),     # きんめだい
+    ((6, 2, 25, 35), (170, 50, 30), (230, 140, 100), (110, 20, 10)),     # かさご
+    ((6, 2, 25, 35), (120, 90, 60), (220, 200, 170), (230, 120, 40)),    # おびあなはぜ
+    ((4, 0, 31, 35), (130, 95, 60), (240, 235, 220), (80, 55, 30)),      # かれい
+    ((6, 2, 29, 35), (190, 160, 70), (245, 245, 240), (60, 50, 30)),     # ふぐ
+    ((11, 2, 26, 35), (30, 110, 120), (220, 225, 235), (10, 50, 60)),    # さば
+    ((8, 1, 30, 35), (235, 235, 225), (250, 250, 245), (25, 25, 30)),    # いしだい
+    ((8, 1, 31, 35), (50, 60, 80), (110, 120, 140), (20, 25, 35)),       # めじな
+    ((8, 1, 31, 35), (235, 100, 110), (255, 190, 190), (60, 140, 255)),  # たい
+    ((6, 0, 29, 34), (240, 230, 210), (255, 250, 240), (200, 120, 90)),  # いか
+    ((2, 2, 37, 36), (200, 40, 40), (240, 120, 110), (120, 10, 10)),     # たこ
+    ((0, 2, 35, 35), (220, 60, 30), (250, 150, 90), (120, 20, 10)),      # かに
 ]
 
 
 def fish(i):
-    (l, t, r, b), colour = FISH[i]
+    """Species i hanging from the line, head up: 36 x 36 on the key colour,
+    its drawn pixels filling exactly the rcBound of its outline."""
+    (l, t, r, b), back, belly, mark = FISH[i]
+    right, bottom = min(r, 36) - 1, b - 1
+    w, h = right - l + 1, bottom - t + 1
+    cx = (l + right) / 2
     img = canvas(36, 36, FISH_KEY)
-    right = min(r, 36) - 1
-    cx, cy = (l + right) / 2, (t + b - 1) / 2
-    rx, ry = (right - l) / 2 + 0.5, (b - 1 - t) / 2 + 0.5
-    for y in range(36):
-        for x in range(36):
-            if ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0:
-                band = i == 7 and (y // 4) % 2 == 1
-                img[y][x] = (20, 20, 20) if band else colour
-                if i == 5 and y > cy:
-                    img[y][x] = (60, 90, 220)
-    for x in range(l, right + 1):  # the extreme pixels keep the bounds exact
-        pass
-    ey = int(cy - ry / 2)
-    ex = int(cx)
-    img[ey][ex] = BLACK
-    img[ey][ex + 1] = WHITE if i == 1 else BLACK
-    # Make sure each edge of the bounding box is touched.
-    img[t][int(cx)] = colour
-    img[b - 1][int(cx)] = colour
-    img[int(cy)][l] = colour
-    img[int(cy)][right] = colour
+
+    def put(x, y, c):
+        if l <= x <= right and t <= y <= bottom:
+            img[y][x] = c
+
+    def body(top, bot, half_width, pointed=0.0):
+        cy, ry = (top + bot) / 2, (bot - top) / 2 + 0.5
+        for y in range(top, bot + 1):
+            dy = (y - cy) / ry
+            span = half_width * math.sqrt(max(0.0, 1 - dy * dy)) * (1 - pointed * max(0.0, -dy))
+            for x in range(l, right + 1):
+                dx = x - cx
+                if abs(dx) <= span:
+                    put(x, y, belly if dx > span * 0.25 else back)
+
+    def tail(top, fork=True):
+        for y in range(top, bottom + 1):
+            k = (y - top + 1) / (bottom - top + 1)
+            half = max(1.0, k * (w / 2 - 0.5) * 0.7)
+            for x in range(l, right + 1):
+                dx = abs(x - cx)
+                if dx <= half and not (fork and y > top + (bottom - top) * 0.6 and dx < half * 0.45):
+                    put(x, y, back)
+
+    def eye(y, big=False):
+        ex = int(cx) + max(1, w // 6)
+        if big:
+            for dx, dy in ((0, 0), (1, 0), (0, 1), (1, 1)):
+                put(ex + dx, y + dy, mark)
+            put(ex, y, BLACK)
+        else:
+            put(ex, y, BLACK)
+
+    if i == 10:  # squid: pointed mantle with fins at the top, arms below
+        mantle = t + int(h * 0.62)
+        body(t, mantle, w / 2 * 0.55, pointed=0.9)
+        for y in range(t + 2, t + h // 3):
+            k = (y - t - 2) / (h / 3)
+            for x in range(l, right + 1):
+                if abs(x - cx) <= (w / 2) * (1 - abs(2 * k - 1)):
+                    put(x, y, back)
+        for n, x in enumerate(range(int(cx) - 4, int(cx) + 5, 2)):
+            for y in range(mantle, bottom + 1 - (n % 2) * 2):
+                put(x + (y // 3) % 2, y, mark)
+        put(int(cx), bottom, mark)
+        eye(mantle - 3)
+    elif i == 11:  # octopus: round head, eight curling arms
+        head = t + int(h * 0.5)
+        body(t, head, w / 2 * 0.6)
+        for n in range(8):
+            x0 = l + 1 + n * (w - 3) / 7
+            for y in range(head - 2, bottom + 1):
+                x = int(x0 + math.sin((y - head) / 3 + n) * 1.5)
+                put(x, y, back)
+                put(x + 1, y, back)
+        for x in (l, right):
+            put(x, bottom - 2, back)
+        eye(t + int(h * 0.35))
+        eye(t + int(h * 0.35) - 0)
+    elif i == 12:  # crab: wide shell, claws up, legs at the sides
+        shell_top, shell_bot = t + int(h * 0.35), t + int(h * 0.8)
+        cy = (shell_top + shell_bot) / 2
+        for y in range(shell_top, shell_bot + 1):
+            dy = (y - cy) / ((shell_bot - shell_top) / 2 + 0.5)
+            half = (w / 2 - 5) * math.sqrt(max(0.0, 1 - dy * dy))
+            for x in range(l, right + 1):
+                if abs(x - cx) <= half:
+                    put(x, y, back if y < cy + 2 else belly)
+        for side in (-1, 1):
+            claw = int(cx + side * (w / 2 - 6))
+            for y in range(t, shell_top + 1):
+                put(claw, y, mark if y < t + 4 else back)
+                put(claw + side, y, back)
+            put(claw - side, t + 1, mark)
+            for n in range(3):
+                y0 = shell_top + 3 + n * 4
+                for k in range(6):
+                    put(int(cx + side * (w / 2 - 5 + k * 0.9)), y0 + k // 2, back)
+                    put(int(cx + side * (w / 2 - 1)), min(bottom, y0 + 3 + k), back)
+        for side in (-1, 1):
+            put(int(cx) + side * 3, shell_top - 1, BLACK)
+    else:
+        round_body = i in (4, 5)
+        tail_len = 0.14 if round_body else 0.22
+        body_bot = t + int(h * (1 - tail_len))
+        body(t, body_bot, w / 2 - (0 if round_body else 0.5), pointed=0.35 if i != 5 else 0)
+        tail(body_bot - 1, fork=i in (1, 6, 8, 9))
+        if i == 7:  # black bands across
+            for y in range(t, bottom + 1):
+                if (y - t) // 4 % 2 == 1:
+                    for x in range(l, right + 1):
+                        if img[y][x] != FISH_KEY:
+                            img[y][x] = mark
+        elif i == 6:  # wavy stripes on the back
+            for y in range(t + 4, body_bot):
+                x = int(cx - 2 + math.sin(y / 2) * 2)
+                if img[y][x] == back:
+                    img[y][x] = mark
+        elif i in (0, 2, 4, 5, 9):  # spots
+            for n in range(0, 40, 7):
+                x, y = l + (n * 5) % w, t + 5 + (n * 3) % max(1, body_bot - t - 6)
+                if 0 <= x < 36 and img[y][x] in (back, belly):
+                    img[y][x] = mark
+        elif i == 3:  # bands of orange
+            for y in range(t + 6, body_bot, 6):
+                for x in range(l, right + 1):
+                    if img[y][x] != FISH_KEY:
+                        img[y][x] = mark
+        if i == 2:  # spiny dorsal fin along one side
+            for y in range(t + 6, body_bot - 4, 2):
+                put(l, y, mark)
+        eye(t + max(3, h // 8), big=i == 1)
+        put(int(cx), t, back)  # the mouth on the hook
+    # Every edge of the bounding box is touched, so the outline keeps it.
+    for x, y in ((int(cx), t), (int(cx), bottom), (l, (t + bottom) // 2), (right, (t + bottom) // 2)):
+        if img[y][x] == FISH_KEY:
+            img[y][x] = back
     return img
 
 
@@ -190,11 +297,13 @@ def power_bar():
 
 
 def history(i):
-    img = fish(i)
+    """Species i side-on, head to the right, on water that darkens downwards."""
+    upright = fish(i)
+    img = canvas(36, 36, BLACK)
     for y in range(36):
         for x in range(36):
-            if img[y][x] == FISH_KEY:
-                img[y][x] = (0, 0, max(60, 230 - y * 4))
+            c = upright[35 - x][y] if i not in (10, 11, 12) else upright[y][x]
+            img[y][x] = (0, 40, max(70, 235 - y * 4)) if c == FISH_KEY else c
     return img
 
 
