@@ -32,10 +32,7 @@ TEST(Docking, TheSceneFollowsTheWorkArea) {
 TEST(Docking, AFloatOnTheWaterMovesWithTheSea) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(200);
-  s.releaseAt(200);
+  s.castAt(0, 200);
   s.runUntil(2000);
   const double distance = s.window("frmUki").geometry.left - s.anglerRightEdge();
   const std::int32_t waterTop = s.scene.frmUki().WaterTop;
@@ -54,10 +51,7 @@ TEST(Docking, AFloatOnTheWaterMovesWithTheSea) {
 TEST(Docking, AChangeDuringAFightWaitsUntilItEnds) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(300);
-  s.releaseAt(300);
+  s.castAt(0, 300);
   s.playFights();
   Desktop::Ms changedAt = 0;
   double conTopDuringFight = 0;

@@ -45,10 +45,7 @@ TEST(Cast, FloatComesDownWhereThePowerSends) {
 TEST(Cast, TwoQuickPressesCastWithPowerTwoAndTheFloatRestsUpright) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(0);
-  s.releaseAt(0);
+  s.castAt(0, 0);
   // Wind-up 500 ms, 38 flight steps; the float's first tick is 200 ms later.
   s.runUntil(1000);
   EXPECT_EQ(s.scene.st.CastPower, 2);
@@ -69,10 +66,7 @@ TEST(Cast, TwoQuickPressesCastWithPowerTwoAndTheFloatRestsUpright) {
 TEST(Cast, PressesDuringTheWindUpAndTheFlightStartNothing) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(0);
-  s.releaseAt(0);
+  s.castAt(0, 0);
   for (Desktop::Ms t : {150, 450, 700}) {
     s.pressAt(t);
     s.releaseAt(t + 5);
@@ -111,10 +105,7 @@ TEST(Meter, TurnsAtFiftyAndAtOne) {
 struct Strike {
   explicit Strike(Desktop::Ms reaction) {
     s.start();
-    s.pressAt(0);
-    s.releaseAt(0);
-    s.pressAt(90);
-    s.releaseAt(90);
+    s.castAt(0, 90);
     s.desk.onEvent(
         "bite", [this] { s.desk.press("frmCon", "Picture1"); }, reaction);
     s.runUntil(120'000);
@@ -145,10 +136,7 @@ TEST(Strike, CountsOnlyInsideTheThreeHundredMillisecondWindow) {
 TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(300);
-  s.releaseAt(300);
+  s.castAt(0, 300);
   s.playFights();
   s.runUntil(600'000);
   // "HIT!!!" for 500 ms, then a fish's name for 3000 ms.
@@ -174,10 +162,7 @@ TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
 TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(300);
-  s.releaseAt(300);
+  s.castAt(0, 300);
   Desktop::Ms lostAt = 0;
   s.desk.onEvent(
       "bite",
@@ -210,10 +195,7 @@ TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
 TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(300);
-  s.releaseAt(300);
+  s.castAt(0, 300);
   bool busy = false, bobbing = true;
   s.desk.onEvent(
       "bite",
@@ -237,10 +219,7 @@ TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
 TEST(Fight, AFloatCloseToTheAnglerIsLandedAtOnceWithoutAFight) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(0);
-  s.releaseAt(0);
+  s.castAt(0, 0);
   // Drifted in to 120 twips from the angler: the thrashing float, 465 wide
   // and centred on it, overlaps the angler by more than 100 twips.
   s.desk.onEvent("bite", [&] {
@@ -263,10 +242,7 @@ TEST(Fight, AFloatCloseToTheAnglerIsLandedAtOnceWithoutAFight) {
 TEST(Reel, AnEmptyLineReeledInShowsTheHookAndCountsNothing) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(0);
-  s.releaseAt(0);
+  s.castAt(0, 0);
   s.pressAt(1000);  // no bite yet: reel the empty line in
   s.runUntil(15'000);
   ASSERT_FALSE(s.events("picture", "frmFish").empty());

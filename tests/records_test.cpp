@@ -168,10 +168,7 @@ TEST(Certificate, ChosenTwiceShowsOneWindow) {
 TEST(Menu, HistoryOpenedMidFightLetsTheFightGoOn) {
   Session s;
   s.start();
-  s.pressAt(0);
-  s.releaseAt(0);
-  s.pressAt(300);
-  s.releaseAt(300);
+  s.castAt(0, 300);
   s.playFights();
   s.desk.onEvent("bite", [&s] {
     s.desk.onEvent("menu", [&s] { s.desk.chooseMenuItem("mFishList"); });

@@ -116,6 +116,13 @@ void Session::releaseAt(Desktop::Ms t) {
   desk.at(t, [this] { desk.release("frmCon", "Picture1"); });
 }
 
+void Session::castAt(Desktop::Ms charge, Desktop::Ms stop) {
+  pressAt(charge);
+  releaseAt(charge);
+  pressAt(stop);
+  releaseAt(stop);
+}
+
 void Session::playFights(Desktop::Ms reaction) {
   strikeEveryBite(reaction);
   watchFight();

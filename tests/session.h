@@ -54,6 +54,8 @@ class Session {
   // The reel button, pressed and released at virtual time t.
   void pressAt(Desktop::Ms t, MouseButton button = MouseButton::Left);
   void releaseAt(Desktop::Ms t);
+  // Starts the meter with a click at charge and casts with a click at stop.
+  void castAt(Desktop::Ms charge, Desktop::Ms stop);
   // Presses right after every strike window opens, holds while the button is
   // blue and lets go while it is red: the way to win a fight.
   void playFights(Desktop::Ms reaction = 50);

@@ -110,10 +110,7 @@ TEST(Waits, AWindowUnloadedWhileItsCodeWaitsIsSafe) {
   for (std::uint32_t seed = 1; seed <= 20; ++seed) {
     Session s({}, seed);
     s.start();
-    s.pressAt(0);
-    s.releaseAt(0);
-    s.pressAt(0);
-    s.releaseAt(0);
+    s.castAt(0, 0);
     for (Desktop::Ms t = 1000; t < 20'000; t += 997) {
       s.pressAt(t);
       s.releaseAt(t + 450);

@@ -35,6 +35,14 @@ std::optional<std::string> read(const std::string& path);
 // the old one. Returns false when that could not be done.
 bool replace(const std::string& path, std::string_view content);
 
+// One value of the profile file at path; "" when the file, the section or
+// the key is missing.
+std::string readValue(std::string_view section, std::string_view key, const std::string& path);
+// Sets one value of the profile file at path, keeping everything else in
+// it; false when the file could not be replaced.
+bool writeValue(std::string_view section, std::string_view key, std::string_view value,
+                const std::string& path);
+
 // Whether a new file can be made in the folder.
 bool writableFolder(const std::string& folder);
 

@@ -464,14 +464,12 @@ std::string QtDesktop::programFolder() const {
 
 std::string QtDesktop::readProfileString(std::string_view section, std::string_view key,
                                          const std::string& path) {
-  const std::optional<std::string> text = files::read(path);
-  return text ? profile::getValue(*text, section, key) : std::string();
+  return files::readValue(section, key, path);
 }
 
 bool QtDesktop::writeProfileString(std::string_view section, std::string_view key,
                                    std::string_view value, const std::string& path) {
-  const std::string text = files::read(path).value_or(std::string());
-  return files::replace(path, profile::setValue(text, section, key, value));
+  return files::writeValue(section, key, value, path);
 }
 
 void QtDesktop::mark(Moment moment) {

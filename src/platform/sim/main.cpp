@@ -66,6 +66,7 @@ constexpr std::string_view kUsage =
     "  --dir PATH              program folder (default: the current directory)\n"
     "  --until MS              virtual time to stop at (default 600000)\n"
     "  --script FILE           input script\n"
+    "  --quiet                 print no trace (for timing the desktop itself)\n"
     "  --shapes                print every window outline and exit\n"
     "  --help                  this text\n";
 
@@ -91,6 +92,7 @@ int main(int argc, char** argv) {
   std::uint32_t seed = 1;
   kelvory::Desktop::Ms until = 600000;
   std::string scriptPath;
+  bool quiet = false;
 
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -101,6 +103,10 @@ int main(int argc, char** argv) {
     if (arg == "--shapes") {
       PrintShapes();
       return 0;
+    }
+    if (arg == "--quiet") {
+      quiet = true;
+      continue;
     }
     constexpr std::string_view kTakeValues[] = {
         "--seed",  "--screen", "--work-area-bottom", "--twips-per-pixel", "--dir",
@@ -155,7 +161,7 @@ int main(int argc, char** argv) {
   }
 
   kelvory::SimDesktop desk(options);
-  desk.streamTraceTo(&std::cout);
+  desk.streamTraceTo(quiet ? nullptr : &std::cout);
   kelvory::LcgRandom rnd(seed);
   kelvory::apply(desk, script);
   try {

@@ -763,14 +763,12 @@ std::string SimDesktop::programFolder() const { return options_.folder; }
 
 std::string SimDesktop::readProfileString(std::string_view section, std::string_view key,
                                           const std::string& path) {
-  const std::optional<std::string> text = files::read(path);
-  return text ? profile::getValue(*text, section, key) : std::string();
+  return files::readValue(section, key, path);
 }
 
 bool SimDesktop::writeProfileString(std::string_view section, std::string_view key,
                                     std::string_view value, const std::string& path) {
-  const std::string text = files::read(path).value_or(std::string());
-  const bool ok = files::replace(path, profile::setValue(text, section, key, value));
+  const bool ok = files::writeValue(section, key, value, path);
   // Only the file's name: the trace must not depend on where the run happens.
   emit(sim::TraceLine(now_, "write")
            .str("file", std::filesystem::path(path).filename().string())

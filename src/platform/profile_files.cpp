@@ -5,6 +5,16 @@
 
 namespace kelvory::files {
 
+std::string readValue(std::string_view section, std::string_view key, const std::string& path) {
+  const std::optional<std::string> text = read(path);
+  return text ? profile::getValue(*text, section, key) : std::string();
+}
+
+bool writeValue(std::string_view section, std::string_view key, std::string_view value,
+                const std::string& path) {
+  return replace(path, profile::setValue(read(path).value_or(std::string()), section, key, value));
+}
+
 std::string settingsFolder(const std::string& programFolder, const std::string& userFolder) {
   std::error_code error;
   const bool beside =
