@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/profile.h"
 #include "records/popup_menu.h"
 #include "session.h"
 
@@ -62,18 +63,32 @@ TEST(StartUp, ReadsCountsAndCertificateFromTheSettingsFile) {
   EXPECT_FALSE(other.scene.frmMenu().completeVisible());
 }
 
-TEST(StartUp, SurvivesSettingsFilesOfAnyShape) {
+TEST(StartUp, SurvivesSettingsFilesOfAnyShapeAndKeepsThemWhole) {
   const std::string binary(
       "\0\xff[Data\x01\n=\n[Data]\nTyouka=\xff\xfe"
       "00F",
       22);
-  for (const std::string& text : {std::string(), binary, std::string(3'000'000, 'x'),
-                                  std::string("[Data]\nTyouka=") + std::string(500, 'F')}) {
+  std::vector<std::string> files{std::string(), binary, std::string(50'000'000, 'x'),
+                                 "[Other]\nx=1\n", "; only a comment"};
+  for (std::size_t length : {0, 38, 39, 500}) {
+    files.push_back("[Data]\r\nTyouka=" + std::string(length, '1') + "\r\n[Other]\r\ny=2\r\n");
+  }
+  for (const std::string& text : files) {
     Session s;
     s.writeIni(text);
     s.start();
-    EXPECT_TRUE(s.loaded("frmMan"));
-    for (int16_t c : s.scene.CatchCount) EXPECT_LE(c, 0xFFF);
+    ASSERT_TRUE(s.loaded("frmMan"));
+    for (int16_t c : s.scene.CatchCount) EXPECT_TRUE(c >= 0 && c <= 0xFFF);
+    // Saving writes the counts and loses nothing else of the file.
+    s.scene.CatchCount[1] = 2;
+    ASSERT_TRUE(s.scene.SaveCatchCounts());
+    const std::string after = s.ini();
+    EXPECT_EQ(profile::getValue(after, "Data", "Tyouka"), EncodeCatchCounts(s.scene.CatchCount));
+    const std::string oldValue = profile::getValue(text, "Data", "Tyouka");
+    EXPECT_GE(after.size() + oldValue.size(), text.size()) << text.substr(0, 40);
+    if (text.find("[Other]") != std::string::npos) {
+      EXPECT_NE(after.find("[Other]"), std::string::npos);
+    }
   }
 }
 
