@@ -50,6 +50,8 @@ TEST(ProfileText, FindsKeysWithoutRegardToCaseOrBlanks) {
   EXPECT_EQ(profile::getValue(text, "Data", "Complete"), "1");
   EXPECT_EQ(profile::getValue(text, "Data", "Missing"), "");
   EXPECT_EQ(profile::getValue(text, "Nowhere", "Tyouka"), "");
+  EXPECT_EQ(profile::getValue(text, " Data ", " Tyouka "), "00A");  // the platform trims spaces
+  EXPECT_EQ(profile::getValue("[Data\nTyouka=1\n", "Data", "Tyouka"), "");  // no header
   EXPECT_EQ(profile::getValue("[Data]\nK=" + std::string(600, 'x'), "Data", "K").size(), 510u);
 }
 

@@ -49,9 +49,17 @@ bool SameName(std::string_view a, std::string_view b) {
 bool SectionName(std::string_view line, std::string_view& name) {
   line = Trim(line);
   if (line.empty() || line.front() != '[') return false;
-  line.remove_prefix(1);
-  name = Trim(line.substr(0, line.find(']')));
+  const std::size_t close = line.find(']');
+  if (close == std::string_view::npos) return false;  // "[Data" opens nothing
+  name = Trim(line.substr(1, close - 1));
   return true;
+}
+
+// The callers' section and key names lose their outer spaces (not tabs).
+std::string_view TrimSpaces(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
 }
 
 // The key and value of a "key=value" line, if it is one.
@@ -72,6 +80,8 @@ struct Found {
 
 Found Find(std::string_view text, const std::vector<Line>& lines, std::string_view section,
            std::string_view key) {
+  section = TrimSpaces(section);
+  key = TrimSpaces(key);
   Found found;
   bool inside = false;
   for (const Line& l : lines) {
@@ -126,7 +136,7 @@ std::string setValue(std::string_view text, std::string_view section, std::strin
   const std::vector<Line> lines = SplitLines(text);
   const Found found = Find(text, lines, section, key);
   const std::string_view eol = LineEnd(text);
-  const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
+  const std::string entry = std::string(TrimSpaces(key)) + "=" + std::string(value);
   std::string out;
   if (found.keyLine) {
     out.append(text.substr(0, found.keyLine->begin));
@@ -141,7 +151,7 @@ std::string setValue(std::string_view text, std::string_view section, std::strin
   } else {
     out.append(text);
     if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(eol);
-    out.append("[").append(Trim(section)).append("]").append(eol);
+    out.append("[").append(TrimSpaces(section)).append("]").append(eol);
     out.append(entry).append(eol);
   }
   return out;

@@ -1,17 +1,21 @@
 #!/bin/bash
 # Runs the Windows build under Wine on a virtual X screen and checks pixels of
 # a root window screenshot: the sea strip, the angler cut to its outline, the
-# control panel, the popup menu, and a clean save when the session ends.
+# control panel, the popup menu, a cast with real clicks, "終了" from the
+# menu, and a clean save when the session ends.
 #
 # usage: smoke.sh path/to/kelvory.exe
-# Exits 77 (skipped) when Wine, Xvfb or ImageMagick is missing.
+# Exits 77 (skipped) when Wine, Xvfb or ImageMagick is missing. With
+# ARTIFACTS set, the screenshots' bottom strips are kept there as PNGs; with
+# SCREENSHOT set, the toy after the cast is saved there as the README shows
+# it (bottom-left 760x70 pixels, twice the size).
 set -u
 
 prog=${1:?usage: smoke.sh path/to/kelvory.exe}
 width=1920
 height=1080
 
-for tool in Xvfb import od cmp; do
+for tool in Xvfb import convert od cmp; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "skipped: $tool is not installed"
     exit 77
@@ -119,6 +123,27 @@ changed_pixels() {
     END { n = 0; for (k in seen) n++; print n }'
 }
 
+# changed_right A B TOP BOTTOM LEFT: the same, only from column LEFT on.
+changed_right() {
+  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="$5" '
+    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
+      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
+    END { n = 0; for (k in seen) n++; print n }'
+}
+# keep NAME FILE: the screenshot's bottom strip as a PNG test artefact.
+keep() {
+  [[ -n ${ARTIFACTS:-} ]] || return 0
+  mkdir -p "$ARTIFACTS"
+  convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
+    +repage "$ARTIFACTS/win32-$1.png"
+}
+# portrait FILE: the toy's corner, pixel for pixel at twice the size.
+portrait() {
+  [[ -n ${SCREENSHOT:-} ]] || return 0
+  convert -size "${width}x${height}" -depth 8 "rgb:$1" -crop "760x70+0+$((height - 70))" \
+    +repage -filter point -resize 200% "$SCREENSHOT"
+}
+
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
 
@@ -149,6 +174,7 @@ fi
 # Let every window finish its first paint.
 sleep 1.5
 shot "$s"
+keep start "$s"
 
 # No window manager and no taskbar: Wine's work area is the whole screen,
 # so the 3-px sea lies on rows 1077-1079 from the panel's right edge (83 px).
@@ -189,6 +215,61 @@ if command -v xdotool >/dev/null 2>&1; then
   changed=$(changed_pixels "$work/run.rgb" "$work/after.rgb" 950 1060)
   ((changed == 0)) || fail "the menu did not close ($changed pixels differ)"
   kill -0 "$app_pid" 2>/dev/null || fail "kelvory died after the menu"
+
+  # Two presses on the reel button: the meter starts, then the cast. The
+  # float flies out and lands on the water right of the angler.
+  xdotool mousemove 75 1072 mousedown 1 mouseup 1
+  sleep 0.3
+  xdotool mousedown 1 mouseup 1
+  sleep 3
+  shot "$work/cast.rgb"
+  keep cast "$work/cast.rgb"
+  portrait "$work/cast.rgb"
+  # Rows just above the sea, right of the angler: the float and its line.
+  changed=$(changed_right "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
+  ((changed > 20)) || fail "no float on the water after the cast ($changed pixels changed)"
+  expect "$work/cast.rgb" 1000 1078 0000ff "sea after the cast"
+
+  # "終了" is the menu's last item: Up from no selection wraps to it. It
+  # saves the catches and ends the program.
+  xdotool mousemove 75 1072 click 3
+  sleep 1
+  shot "$work/menu-end.rgb"
+  keep menu "$work/menu-end.rgb"
+  changed=$(changed_pixels "$work/cast.rgb" "$work/menu-end.rgb" 950 1060)
+  ((changed > 200)) || fail "the second right click showed no menu ($changed pixels changed)"
+  xdotool key Up
+  sleep 0.3
+  xdotool key Return
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "kelvory did not end on 終了"
+  else
+    rc=0
+    wait "$app_pid" || rc=$?
+    app_pid=""
+    [[ $rc == 0 ]] || fail "kelvory exited with $rc on 終了"
+    tr -d '\r' <"$work/app/KVY.ini" 2>/dev/null | grep -qx 'Tyouka=0\{39\}' ||
+      fail "終了 saved no catches: $(cat -A "$work/app/KVY.ini" 2>&1)"
+  fi
+
+  # Again, for the session's end below.
+  (cd "$work/app" && exec "$wine" ./kelvory.exe >>"$work/app.log" 2>&1) &
+  app_pid=$!
+  again=""
+  for _ in $(seq 60); do
+    shot "$work/again.rgb"
+    if [[ $(pixel "$work/again.rgb" 1000 1078) == 0000ff ]]; then
+      again=yes
+      break
+    fi
+    sleep 0.5
+  done
+  [[ -n $again ]] || fail "kelvory did not come back after 終了"
+  sleep 1
 else
   echo "note: xdotool missing, input not checked"
 fi

@@ -11,7 +11,8 @@
 // runtime still enters through main.
 int main() {
   // Real pixels, not a bitmap stretched by the system: the figures are cut
-  // to the pixel.
+  // to the pixel. The manifest already says so; this only counts for a copy
+  // whose manifest was lost, and does nothing otherwise.
   SetProcessDPIAware();
 
   // One angler on the taskbar: a second copy would also overwrite the first

@@ -199,6 +199,11 @@ LRESULT DeskWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DISPLAYCHANGE:
       listener_.screenChanged();
       break;
+    case WM_DPICHANGED:
+      // Per-monitor aware (see the manifest): the system scales nothing, the
+      // scene lays itself out again from its twips.
+      listener_.screenChanged();
+      return 0;
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) listener_.screenChanged();
       break;
@@ -410,6 +415,8 @@ ShapeResult DeskWindow::applyShape() {
   const int s = resources_.pictureScale();
   const std::vector<PixelRect>& rects = *shape_;
   // One RGNDATA buffer: far cheaper than combining hundreds of regions.
+  // The rectangles follow the 32-byte header directly.
+  static_assert(sizeof(RGNDATAHEADER) == 32);
   std::vector<std::byte> buffer(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
   auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
   data->rdh.dwSize = sizeof(RGNDATAHEADER);
