@@ -1,28 +1,22 @@
 #!/bin/bash
 # Runs the real program on a virtual X screen and checks pixels of a root
 # window screenshot: the sea strip, the angler cut to its outline, the
-# control panel, the popup menu, and a clean save on SIGTERM.
+# control panel, a second copy, the popup menu, a cast with real clicks,
+# "終了" from the menu, and a clean save on SIGTERM.
 #
 # usage: smoke.sh path/to/kelvory
+# Exits 77 (skipped) when Xvfb or ImageMagick is missing. With ARTIFACTS
+# set, the screenshots' bottom strips are kept there as PNGs.
 set -u
 
 prog=${1:?usage: smoke.sh path/to/kelvory}
-width=1920
-height=1080
-
-for tool in Xvfb import od; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-
 work=$(mktemp -d)
-xvfb_pid=""
 app_pid=""
+source "$(dirname "$0")/../lib/screen.sh"
+require Xvfb import convert od cmp
 cleanup() {
   [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   # KEEP_SMOKE=1 keeps the screenshots (raw RGB, 1920x1080) for a look.
   if [[ -n ${KEEP_SMOKE:-} ]]; then
     echo "kept $work"
@@ -32,72 +26,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# A white root (-wr) makes a pixel cut out of a black-keyed picture easy to
-# tell from one the picture left black. -displayfd picks a free display.
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -wr -nolisten tcp \
-  3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.1
-done
-if [[ ! -s $work/display ]]; then
-  echo "FAIL: Xvfb did not start"
-  cat "$work/xvfb.log"
-  exit 1
-fi
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+start_xvfb
 export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
 export XDG_RUNTIME_DIR="$work/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # The program keeps KVY.ini beside itself: run a copy, not the build output.
 mkdir "$work/app"
 cp "$prog" "$work/app/kelvory"
-
-shot() { import -window root -depth 8 "rgb:$1"; }
-# pixel FILE X Y: the colour as six hex digits.
-pixel() { od -An -tx1 -j $((($3 * width + $2) * 3)) -N3 "$1" | tr -d ' \n'; }
-expect() {  # expect FILE X Y COLOUR WHAT
-  local got
-  got=$(pixel "$1" "$2" "$3")
-  [[ $got == "$4" ]] || fail "$5: pixel ($2,$3) is $got, expected $4"
-}
-differ() {  # differ FILE X Y COLOUR WHAT
-  local got
-  got=$(pixel "$1" "$2" "$3")
-  [[ $got != "$4" ]] || fail "$5: pixel ($2,$3) is still $got"
-}
-
-# changed_pixels A B TOP BOTTOM: how many pixels of rows TOP..BOTTOM differ.
-changed_pixels() {
-  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" '
-    { p = int(($1 - 1) / 3); y = int(p / w); if (y >= top && y <= bottom) seen[p] = 1 }
-    END { n = 0; for (k in seen) n++; print n }'
-}
-
-# changed_right A B TOP BOTTOM LEFT: the same, only from column LEFT on.
-changed_right() {
-  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="$5" '
-    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
-      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
-    END { n = 0; for (k in seen) n++; print n }'
-}
-# keep NAME FILE: the screenshot's bottom strip as a PNG test artefact.
-keep() {
-  [[ -n ${ARTIFACTS:-} ]] || return 0
-  mkdir -p "$ARTIFACTS"
-  convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
-    +repage "$ARTIFACTS/$1.png"
-}
 
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
@@ -139,7 +75,7 @@ second_rc=0
 (cd "$work/app" && XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-}" timeout 10 ./kelvory >"$work/second.log" 2>&1) || second_rc=$?
 [[ $second_rc == 0 ]] || fail "a second copy exited with $second_rc"
 shot "$work/second.rgb"
-changed=$(changed_pixels "$work/run.rgb" "$work/second.rgb" 960 1040)
+changed=$(count_changed "$work/run.rgb" "$work/second.rgb" 960 1040)
 ((changed == 0)) || fail "a second copy changed the screen ($changed pixels)"
 kill -0 "$app_pid" 2>/dev/null || fail "kelvory died when a second copy started"
 
@@ -151,12 +87,12 @@ if command -v xdotool >/dev/null 2>&1; then
   shot "$work/menu.rgb"
   # The menu opens upwards from the pointer, over the empty screen (its face
   # may be as white as the root, so count changed pixels, not one colour).
-  changed=$(changed_pixels "$work/run.rgb" "$work/menu.rgb" 950 1060)
+  changed=$(count_changed "$work/run.rgb" "$work/menu.rgb" 950 1060)
   ((changed > 200)) || fail "right click on the reel button showed no menu ($changed pixels changed)"
   xdotool key Escape
   sleep 0.5
   shot "$work/after.rgb"
-  changed=$(changed_pixels "$work/run.rgb" "$work/after.rgb" 950 1060)
+  changed=$(count_changed "$work/run.rgb" "$work/after.rgb" 950 1060)
   ((changed == 0)) || fail "the menu did not close ($changed pixels differ)"
   kill -0 "$app_pid" 2>/dev/null || fail "kelvory died after the menu"
 
@@ -168,7 +104,7 @@ if command -v xdotool >/dev/null 2>&1; then
   sleep 3
   shot "$work/cast.rgb"
   keep cast "$work/cast.rgb"
-  changed=$(changed_right "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
+  changed=$(count_changed "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
   ((changed > 20)) || fail "no float on the water after the cast ($changed pixels changed)"
   expect "$work/cast.rgb" 1000 1078 0000ff "sea after the cast"
 

@@ -9,34 +9,12 @@
 set -u
 
 (($# > 0)) || { echo "usage: run-tests.sh PROGRAM.exe..."; exit 2; }
-# Debian's wine64 package alone has no wrapper on the PATH, only the loader.
-find_tool() {
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null 2>&1; then
-      command -v "$name"
-      return 0
-    fi
-    [[ -x $name ]] && { echo "$name"; return 0; }
-  done
-  return 1
-}
-wine=$(find_tool "${WINE:-wine}" wine64 /usr/lib/wine/wine64) || {
-  echo "skipped: wine is not installed"
-  exit 77
-}
-wineserver=$(find_tool "${WINESERVER:-wineserver}" /usr/lib/wine/wineserver) || {
-  echo "skipped: wineserver is not installed"
-  exit 77
-}
 for prog in "$@"; do
   [[ -f $prog ]] || { echo "FAIL: $prog does not exist"; exit 1; }
 done
 
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "$0")/../lib/wine.sh"
 # Console programs: no window, so no X server either.
 unset DISPLAY WAYLAND_DISPLAY
 cleanup() {

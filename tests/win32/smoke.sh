@@ -12,51 +12,21 @@
 set -u
 
 prog=${1:?usage: smoke.sh path/to/kelvory.exe}
-width=1920
-height=1080
+work=$(mktemp -d)
+app_pid=""
+source "$(dirname "$0")/../lib/screen.sh"
+require Xvfb import convert od cmp
+source "$(dirname "$0")/../lib/wine.sh"
 
-for tool in Xvfb import convert od cmp; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    echo "skipped: $tool is not installed"
-    exit 77
-  fi
-done
-# Debian's wine64 package alone has no wrapper on the PATH, only the loader.
-find_tool() {
-  local name
-  for name in "$@"; do
-    if command -v "$name" >/dev/null 2>&1; then
-      command -v "$name"
-      return 0
-    fi
-    [[ -x $name ]] && { echo "$name"; return 0; }
-  done
-  return 1
-}
-wine=$(find_tool "${WINE:-wine}" wine64 /usr/lib/wine/wine64) || {
-  echo "skipped: wine is not installed"
-  exit 77
-}
-wineserver=$(find_tool "${WINESERVER:-wineserver}" /usr/lib/wine/wineserver) || {
-  echo "skipped: wineserver is not installed"
-  exit 77
-}
 if [[ ! -f $prog ]]; then
   echo "FAIL: $prog does not exist"
   exit 1
 fi
 
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko: they would ask to be downloaded and slow the first boot.
-export WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null
   [[ -d $WINEPREFIX ]] && "$wineserver" -k 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   # KEEP_SMOKE=1 keeps the screenshots (raw RGB, 1920x1080) for a look.
   if [[ -n ${KEEP_SMOKE:-} ]]; then
     echo "kept $work"
@@ -66,29 +36,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# A white root (-wr) makes a pixel cut out of a black-keyed picture easy to
-# tell from one the picture left black. -displayfd picks a free display.
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -wr -nolisten tcp \
-  3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ -s $work/display ]] && break
-  sleep 0.1
-done
-if [[ ! -s $work/display ]]; then
-  echo "FAIL: Xvfb did not start"
-  cat "$work/xvfb.log"
-  exit 1
-fi
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-unset WAYLAND_DISPLAY
+start_xvfb
 
 # A fresh prefix: nothing of the user's Wine setup leaks in.
 if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
@@ -102,41 +50,6 @@ timeout 120 "$wineserver" -w
 mkdir "$work/app"
 cp "$prog" "$work/app/kelvory.exe"
 
-shot() { import -window root -depth 8 "rgb:$1"; }
-# pixel FILE X Y: the colour as six hex digits.
-pixel() { od -An -tx1 -j $((($3 * width + $2) * 3)) -N3 "$1" | tr -d ' \n'; }
-expect() {  # expect FILE X Y COLOUR WHAT
-  local got
-  got=$(pixel "$1" "$2" "$3")
-  [[ $got == "$4" ]] || fail "$5: pixel ($2,$3) is $got, expected $4"
-}
-differ() {  # differ FILE X Y COLOUR WHAT
-  local got
-  got=$(pixel "$1" "$2" "$3")
-  [[ $got != "$4" ]] || fail "$5: pixel ($2,$3) is still $got"
-}
-
-# changed_pixels A B TOP BOTTOM: how many pixels of rows TOP..BOTTOM differ.
-changed_pixels() {
-  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" '
-    { p = int(($1 - 1) / 3); y = int(p / w); if (y >= top && y <= bottom) seen[p] = 1 }
-    END { n = 0; for (k in seen) n++; print n }'
-}
-
-# changed_right A B TOP BOTTOM LEFT: the same, only from column LEFT on.
-changed_right() {
-  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="$5" '
-    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
-      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
-    END { n = 0; for (k in seen) n++; print n }'
-}
-# keep NAME FILE: the screenshot's bottom strip as a PNG test artefact.
-keep() {
-  [[ -n ${ARTIFACTS:-} ]] || return 0
-  mkdir -p "$ARTIFACTS"
-  convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
-    +repage "$ARTIFACTS/win32-$1.png"
-}
 # portrait FILE: the toy's corner, pixel for pixel at twice the size.
 portrait() {
   [[ -n ${SCREENSHOT:-} ]] || return 0
@@ -174,7 +87,7 @@ fi
 # Let every window finish its first paint.
 sleep 1.5
 shot "$s"
-keep start "$s"
+keep win32-start "$s"
 
 # No window manager and no taskbar: Wine's work area is the whole screen,
 # so the 3-px sea lies on rows 1077-1079 from the panel's right edge (83 px).
@@ -207,12 +120,12 @@ if command -v xdotool >/dev/null 2>&1; then
   shot "$work/menu.rgb"
   # The menu opens at the pointer, pushed up by the screen's bottom edge
   # (its face may be as white as the root, so count changed pixels).
-  changed=$(changed_pixels "$work/run.rgb" "$work/menu.rgb" 950 1060)
+  changed=$(count_changed "$work/run.rgb" "$work/menu.rgb" 950 1060)
   ((changed > 200)) || fail "right click on the reel button showed no menu ($changed pixels changed)"
   xdotool key Escape
   sleep 0.7
   shot "$work/after.rgb"
-  changed=$(changed_pixels "$work/run.rgb" "$work/after.rgb" 950 1060)
+  changed=$(count_changed "$work/run.rgb" "$work/after.rgb" 950 1060)
   ((changed == 0)) || fail "the menu did not close ($changed pixels differ)"
   kill -0 "$app_pid" 2>/dev/null || fail "kelvory died after the menu"
 
@@ -223,10 +136,10 @@ if command -v xdotool >/dev/null 2>&1; then
   xdotool mousedown 1 mouseup 1
   sleep 3
   shot "$work/cast.rgb"
-  keep cast "$work/cast.rgb"
+  keep win32-cast "$work/cast.rgb"
   portrait "$work/cast.rgb"
   # Rows just above the sea, right of the angler: the float and its line.
-  changed=$(changed_right "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
+  changed=$(count_changed "$work/run.rgb" "$work/cast.rgb" 1040 1076 140)
   ((changed > 20)) || fail "no float on the water after the cast ($changed pixels changed)"
   expect "$work/cast.rgb" 1000 1078 0000ff "sea after the cast"
 
@@ -235,8 +148,8 @@ if command -v xdotool >/dev/null 2>&1; then
   xdotool mousemove 75 1072 click 3
   sleep 1
   shot "$work/menu-end.rgb"
-  keep menu "$work/menu-end.rgb"
-  changed=$(changed_pixels "$work/cast.rgb" "$work/menu-end.rgb" 950 1060)
+  keep win32-menu "$work/menu-end.rgb"
+  changed=$(count_changed "$work/cast.rgb" "$work/menu-end.rgb" 950 1060)
   ((changed > 200)) || fail "the second right click showed no menu ($changed pixels changed)"
   xdotool key Up
   sleep 0.3

@@ -1,0 +1,88 @@
+# Helpers for the tests that run a real program on a virtual X screen and
+# look at its pixels. Source it after setting `work` (a scratch folder);
+# it defines width and height (1920x1080) and:
+#   require TOOL...       exit 77 (skipped) unless every tool is installed
+#   fail WHAT             count a failed check
+#   start_xvfb            a fresh Xvfb with a white root; sets DISPLAY
+#   stop_xvfb
+#   shot FILE             a raw RGB screenshot of the root window
+#   pixel FILE X Y        a pixel's colour as six hex digits
+#   expect FILE X Y RGB WHAT, differ FILE X Y RGB WHAT
+#   count_changed A B TOP BOTTOM [LEFT]   how many pixels differ in those rows
+#   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
+
+width=1920
+height=1080
+failures=0
+xvfb_pid=""
+
+require() {
+  local tool
+  for tool in "$@"; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+      echo "skipped: $tool is not installed"
+      exit 77
+    fi
+  done
+}
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# A white root (-wr) makes a pixel cut out of a black-keyed picture easy to
+# tell from one the picture left black. -displayfd picks a free display.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -wr -nolisten tcp \
+    3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  local _
+  for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+  done
+  if [[ ! -s $work/display ]]; then
+    echo "FAIL: Xvfb did not start"
+    cat "$work/xvfb.log"
+    exit 1
+  fi
+  DISPLAY=":$(head -n1 "$work/display")"
+  export DISPLAY
+  unset WAYLAND_DISPLAY
+}
+
+stop_xvfb() {
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=""
+}
+
+shot() { import -window root -depth 8 "rgb:$1"; }
+
+pixel() { od -An -tx1 -j $((($3 * width + $2) * 3)) -N3 "$1" | tr -d ' \n'; }
+
+expect() {
+  local got
+  got=$(pixel "$1" "$2" "$3")
+  [[ $got == "$4" ]] || fail "$5: pixel ($2,$3) is $got, expected $4"
+}
+
+differ() {
+  local got
+  got=$(pixel "$1" "$2" "$3")
+  [[ $got != "$4" ]] || fail "$5: pixel ($2,$3) is still $got"
+}
+
+count_changed() {
+  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="${5:-0}" '
+    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
+      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
+    END { n = 0; for (k in seen) n++; print n }'
+}
+
+keep() {
+  [[ -n ${ARTIFACTS:-} ]] || return 0
+  mkdir -p "$ARTIFACTS"
+  convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
+    +repage "$ARTIFACTS/$1.png"
+}
