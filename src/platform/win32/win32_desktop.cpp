@@ -115,12 +115,17 @@ void Win32Desktop::setInputSink(InputSink* sink) { sink_ = sink; }
 
 ScreenMetrics Win32Desktop::metrics() const {
   ScreenMetrics m;
+  // In logical pixels: the scene is laid out at one scale and drawn at the
+  // screen's.
+  const int scale = resources_.pictureScale();
   m.twipsPerPixel = resources_.twipsPerPixel();
-  m.widthPx = GetSystemMetrics(SM_CXSCREEN);
-  m.heightPx = GetSystemMetrics(SM_CYSCREEN);
-  RECT work{0, 0, m.widthPx, m.heightPx};
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  RECT work{0, 0, width, height};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  m.workAreaBottomPx = work.bottom;
+  m.widthPx = width / scale;
+  m.heightPx = height / scale;
+  m.workAreaBottomPx = work.bottom / scale;
   return m;
 }
 
@@ -280,7 +285,7 @@ double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
   const win32::Selection selected(dc.get(), resources_.font(font));
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
-  return static_cast<double>(size.cx) * resources_.twipsPerPixel();
+  return static_cast<double>(size.cx) * resources_.twipsPerPixel() / resources_.pictureScale();
 }
 
 // --- controls -----------------------------------------------------------------

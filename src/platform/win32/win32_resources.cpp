@@ -52,13 +52,12 @@ COLORREF ToColorref(Rgb rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
 
 void Resources::setDpi(int dpi) {
   if (dpi <= 0) dpi = 96;
-  dpi_ = dpi;
-  twipsPerPixel_ = std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
-  pictureScale_ = std::max(1, static_cast<int>(std::lround(15.0 / twipsPerPixel_)));
+  scale_ = std::max(1, static_cast<int>(std::lround(dpi / 96.0)));
+  dpi_ = 96 * scale_;
 }
 
 int Resources::px(double twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
+  return static_cast<int>(std::lround(twips / twipsPerPixel())) * scale_;
 }
 
 RECT Resources::toPx(const Twips& box) const {

@@ -16,11 +16,14 @@ namespace kelvory::win32 {
 // pixels: the screen's scale and GDI caches that live as long as the desktop.
 class Resources {
  public:
-  // 96 DPI gives 15 twips per pixel and pictures at their own size.
+  // The game lays out in logical pixels of 15 twips; a screen of higher DPI
+  // shows each of them as a square of whole device pixels (125 % and 150 %
+  // round to the nearest factor), so pixel art and outlines stay crisp and
+  // windows, pictures and regions scale alike.
   void setDpi(int dpi);
-  int twipsPerPixel() const { return twipsPerPixel_; }
-  // Device pixels per picture pixel: the pictures were drawn for 15 twips.
-  int pictureScale() const { return pictureScale_; }
+  int twipsPerPixel() const { return 15; }
+  // Device pixels per logical pixel, and so per picture pixel.
+  int pictureScale() const { return scale_; }
 
   int px(double twips) const;
   RECT toPx(const Twips& box) const;
@@ -32,8 +35,7 @@ class Resources {
   HBITMAP bitmap(const Bitmap* bitmap) const;
 
  private:
-  int twipsPerPixel_ = 15;
-  int pictureScale_ = 1;
+  int scale_ = 1;
   int dpi_ = 96;
   // Keyed by DPI too: windows keep the handles they were given.
   mutable std::map<std::tuple<std::string, double, bool, bool, int>, FontHandle> fonts_;
