@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/win32/win32_text.h"
@@ -321,17 +322,36 @@ void DeskWindow::drawChild(HDC dc, const Child& c) const {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorref(c.fore));
   // Labels wrap at words, but a second line that cannot show would hide
-  // what the first line pushed down (the clock's time): then clip instead.
+  // what the first line pushed down (the clock's time): then the line stays
+  // one, in a font made a little smaller until it fits, since a stand-in
+  // face may run wider than the one the label was laid out for.
   UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK;
   RECT measured = box;
   DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &measured, flags | DT_CALCRECT);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
   const int height = box.bottom - box.top;
+  FontHandle smaller;
   if (measured.bottom - measured.top > height && metrics.tmHeight * 2 > height) {
     flags &= ~static_cast<UINT>(DT_WORDBREAK);
+    LOGFONTW shape{};
+    GetObjectW(c.font, sizeof shape, &shape);
+    const auto widthOf = [&] {
+      SIZE size{};
+      GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
+      return size.cx;
+    };
+    while (widthOf() > box.right - box.left && std::abs(shape.lfHeight) > 6) {
+      shape.lfHeight += shape.lfHeight < 0 ? 1 : -1;
+      // Selected before the last one goes: a font in use is not deleted.
+      FontHandle next(CreateFontIndirectW(&shape));
+      if (!next.get()) break;
+      SelectObject(dc, next.get());
+      smaller = std::move(next);
+    }
   }
   DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box, flags);
+  SelectObject(dc, c.font);
 }
 
 ControlId DeskWindow::hitTest(POINT client) const {
