@@ -105,10 +105,15 @@ QtDesktop::QtDesktop()
   }
   termination_ = std::make_unique<qt::TerminationWatch>(
       [this] { toSink([](InputSink& s) { s.sessionEnding(); }); });
+  fullscreen_ = std::make_unique<qt::FullscreenWatch>([this](bool covered) {
+    covered_ = covered;
+    for (const auto& [id, w] : windows_) w->setCovered(covered);
+  });
 }
 
 QtDesktop::~QtDesktop() {
   for (const auto& c : screenConnections_) QObject::disconnect(c);
+  fullscreen_.reset();
   termination_.reset();
   hub_.reset();
   menus_.clear();
@@ -172,8 +177,12 @@ qt::DeskWindow* QtDesktop::window(WindowId id) const {
 WindowId QtDesktop::createWindow(const WindowSpec& spec) {
   const WindowId id = nextWindow_++;
   qt::WindowListener& listener = *this;
-  windows_.emplace(id, std::make_unique<qt::DeskWindow>(id, spec, resources_, listener,
-                                                        icon_.isNull() ? nullptr : &icon_));
+  const auto& w =
+      windows_
+          .emplace(id, std::make_unique<qt::DeskWindow>(id, spec, resources_, listener,
+                                                        icon_.isNull() ? nullptr : &icon_))
+          .first->second;
+  w->setCovered(covered_);
   return id;
 }
 

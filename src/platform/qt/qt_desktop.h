@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/qt/qt_fullscreen.h"
 #include "platform/qt/qt_resources.h"
 #include "platform/qt/qt_session.h"
 #include "platform/qt/qt_timers.h"
@@ -119,6 +120,8 @@ class QtDesktop final : public Desktop, private qt::WindowListener {
   std::map<WindowId, std::unique_ptr<qt::DeskWindow>> windows_;
   std::unique_ptr<qt::TimerHub> hub_;
   std::unique_ptr<qt::TerminationWatch> termination_;
+  std::unique_ptr<qt::FullscreenWatch> fullscreen_;
+  bool covered_ = false;
   std::vector<QMetaObject::Connection> screenConnections_;
 };
 

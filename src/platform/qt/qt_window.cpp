@@ -277,7 +277,13 @@ void DeskWindow::relayout(bool rescaled) {
 void DeskWindow::applyVisibility() {
   if (frame_ == Frame::Hidden) return;
   const QRect box = resources_.toPx(twips_);
-  setVisible(wanted_ && box.width() > 0 && box.height() > 0);
+  const bool stepAside = covered_ && frame_ != Frame::Dialog;
+  setVisible(wanted_ && !stepAside && box.width() > 0 && box.height() > 0);
+}
+
+void DeskWindow::setCovered(bool covered) {
+  covered_ = covered;
+  applyVisibility();
 }
 
 void DeskWindow::setWanted(bool shown, bool modal) {

@@ -114,6 +114,9 @@ class DeskWindow final : public QWidget {
   void relayout(bool rescaled = false);
   // Visibility as the game wants it; a window without area stays unmapped.
   void setWanted(bool shown, bool modal);
+  // A fullscreen window covers the screen: the figures step aside, and
+  // come back as the game wants them when it leaves. Dialogs stay.
+  void setCovered(bool covered);
   // Base-scale pixel rectangles; scaled with the pictures at every layout.
   void setShape(std::vector<PixelRect> rects);
 
@@ -151,6 +154,7 @@ class DeskWindow final : public QWidget {
   Frame frame_;
   Twips twips_;
   bool wanted_ = false;
+  bool covered_ = false;
   std::optional<std::vector<PixelRect>> shape_;
   bool shapeDirty_ = false;
   Surface* surface_;  // owned by this window
