@@ -60,7 +60,7 @@ portrait() {
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
 
-(cd "$work/app" && exec "$wine" ./kelvory.exe >"$work/app.log" 2>&1) &
+(cd "$work/app" && KELVORY_TRACE=1 exec "$wine" ./kelvory.exe >"$work/app.log" 2>&1) &
 app_pid=$!
 
 # Wine starts its services on the first run: wait for the sea, not a time.
@@ -111,6 +111,31 @@ differ "$s" 0 1070 "$root" "panel border"
 differ "$s" 2 1070 "$root" "panel face"
 expect "$s" 75 1072 0000ff "reel button"
 expect "$s" 40 1064 "$root" "above the panel"
+
+# A fullscreen window of another program in front: the figures, which
+# stay above ordinary windows, step aside within a second or two and come
+# back when it goes.
+cover=$(dirname "$prog")/../../../tests/win32/fullscreen_window.exe
+if [[ -f $cover ]]; then
+  "$wine" "$cover" 5 >/dev/null 2>&1 &
+  cover_pid=$!
+  sleep 3
+  shot "$work/covered.rgb"
+  [[ $(pixel "$work/covered.rgb" 1000 1078) != 0000ff ]] || fail "the sea shows over a fullscreen window"
+  [[ $(pixel "$work/covered.rgb" 75 1072) != 0000ff ]] ||
+    fail "the reel button shows over a fullscreen window"
+  # Wine stacks the new window over ours anyway, so the program's own word
+  # says whether it stepped aside.
+  grep -q 'fullscreen window in front' "$work/app.log" || fail "the figures did not step aside"
+  wait "$cover_pid"
+  sleep 2.5
+  grep -q 'fullscreen window gone' "$work/app.log" || fail "the figures did not come back"
+  shot "$work/uncovered.rgb"
+  expect "$work/uncovered.rgb" 1000 1078 0000ff "sea after the fullscreen window"
+  expect "$work/uncovered.rgb" 75 1072 0000ff "reel button after the fullscreen window"
+else
+  echo "note: $cover missing, fullscreen not checked"
+fi
 
 # Input: a right press on the reel button opens the popup menu; Escape
 # closes it again.

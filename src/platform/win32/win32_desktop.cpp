@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "assets/pictures.h"
 #include "platform/profile.h"
@@ -14,6 +15,9 @@
 
 namespace kelvory {
 namespace {
+
+// The hub's timer for the fullscreen check; the game's timers count up from 1.
+constexpr UINT_PTR kFullscreenCheck = 0x7FFF0001;
 
 // Set by the build: spin instead of blocking, the way the wait used to work.
 constexpr bool kPollingWait = KELVORY_POLLING_WAIT;
@@ -98,9 +102,12 @@ Win32Desktop::Win32Desktop() : trace_(std::getenv("KELVORY_TRACE") != nullptr) {
   icon_ = win32::MakeIcon(assets::icon());
   hub_ = std::make_unique<win32::Hub>([this](UINT_PTR id) { onTimer(id); },
                                       [this] { onScreenChanged(); });
+  // Once a second: no message tells a program that another went fullscreen.
+  fullscreenCheck_ = win32::WindowTimer(hub_->hwnd(), kFullscreenCheck, 1000);
 }
 
 Win32Desktop::~Win32Desktop() {
+  fullscreenCheck_ = win32::WindowTimer();
   timers_.clear();
   menus_.clear();
   windows_.clear();
@@ -162,8 +169,9 @@ win32::DeskWindow* Win32Desktop::window(WindowId id) const {
 WindowId Win32Desktop::createWindow(const WindowSpec& desc) {
   const WindowId id = nextWindow_++;
   win32::WindowListener& listener = *this;
-  windows_.emplace(
-      id, std::make_unique<win32::DeskWindow>(id, desc, resources_, listener, icon_.get()));
+  windows_
+      .emplace(id, std::make_unique<win32::DeskWindow>(id, desc, resources_, listener, icon_.get()))
+      .first->second->setCovered(covered_);
   applyModality();
   return id;
 }
@@ -442,11 +450,44 @@ void Win32Desktop::setTimer(TimerId id, bool enabled, int intervalMs) {
 void Win32Desktop::destroyTimer(TimerId id) { timers_.erase(id); }
 
 void Win32Desktop::onTimer(UINT_PTR id) {
+  if (id == kFullscreenCheck) {
+    // The figures step aside while it is in front; dialogs stay.
+    const bool covered = fullscreenInFront();
+    if (covered != covered_) {
+      covered_ = covered;
+      for (const auto& [windowId, w] : windows_) w->setCovered(covered);
+      if (trace_) {
+        std::fprintf(stderr, "kelvory: fullscreen window %s\n", covered ? "in front" : "gone");
+        std::fflush(stderr);
+      }
+    }
+    return;
+  }
   const auto it = timers_.find(static_cast<TimerId>(id));
   if (it == timers_.end()) return;
   // The handler may destroy the timer and with it the stored function.
   const std::function<void()> tick = it->second.tick;
   enterGame([&] { tick(); });
+}
+
+bool Win32Desktop::fullscreenInFront() const {
+  const HWND front = GetForegroundWindow();
+  if (front == nullptr || front == GetShellWindow() || front == GetDesktopWindow()) return false;
+  DWORD process = 0;
+  GetWindowThreadProcessId(front, &process);
+  if (process == GetCurrentProcessId()) return false;
+  wchar_t cls[16] = {};
+  GetClassNameW(front, cls, 16);
+  if (std::wstring_view(cls) == L"WorkerW" || std::wstring_view(cls) == L"Progman") return false;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  RECT box{};
+  if (!GetWindowRect(front, &box) ||
+      !GetMonitorInfoW(MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return false;
+  }
+  const RECT& m = monitor.rcMonitor;
+  return box.left <= m.left && box.top <= m.top && box.right >= m.right && box.bottom >= m.bottom;
 }
 
 bool Win32Desktop::dispatchOne() {

@@ -94,6 +94,8 @@ class Win32Desktop final : public Desktop, private win32::WindowListener {
   template <class F>
   void toSink(F&& f);
   void onTimer(UINT_PTR id);
+  // A fullscreen window of another program (a game, a film) is in front.
+  bool fullscreenInFront() const;
   void onScreenChanged();
   void collectGarbage();
   // Enables exactly the windows the innermost modal window allows.
@@ -121,6 +123,8 @@ class Win32Desktop final : public Desktop, private win32::WindowListener {
   // further up the stack; destroyed once no game code runs.
   std::vector<std::unique_ptr<win32::DeskWindow>> graveyard_;
   std::map<WindowId, std::unique_ptr<win32::DeskWindow>> windows_;
+  win32::WindowTimer fullscreenCheck_;
+  bool covered_ = false;
   std::unique_ptr<win32::Hub> hub_;
 };
 

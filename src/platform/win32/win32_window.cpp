@@ -405,7 +405,8 @@ void DeskWindow::relayout(bool rescaled) {
 
 void DeskWindow::applyVisibility() {
   if (!hwnd_ || frame_ == Frame::Hidden) return;
-  const bool show = wanted_ && !Empty(resources_.toPx(twips_));
+  const bool stepAside = covered_ && frame_ != Frame::Dialog;
+  const bool show = wanted_ && !stepAside && !Empty(resources_.toPx(twips_));
   const bool shown = IsWindowVisible(hwnd()) != FALSE;
   if (show == shown) return;
   if (!show) {
@@ -416,6 +417,11 @@ void DeskWindow::applyVisibility() {
   } else {
     ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
   }
+}
+
+void DeskWindow::setCovered(bool covered) {
+  covered_ = covered;
+  applyVisibility();
 }
 
 void DeskWindow::setWanted(bool shown) {

@@ -53,6 +53,8 @@ class DeskWindow {
   void relayout(bool rescaled = false);
   // Visibility as the game wants it; a window without area stays hidden.
   void setWanted(bool shown);
+  // A fullscreen window is in front: figures hide until it goes.
+  void setCovered(bool covered);
   bool wanted() const { return wanted_; }
   // Base-scale pixel rectangles; scaled with the pictures.
   ShapeResult setShape(std::vector<PixelRect> rects);
@@ -109,6 +111,7 @@ class DeskWindow {
   Frame frame_;
   Twips twips_;
   bool wanted_ = false;
+  bool covered_ = false;
   Rgb back_;
   const Bitmap* picture_ = nullptr;
   std::vector<Printed> printed_;
