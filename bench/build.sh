@@ -1,0 +1,27 @@
+#!/bin/bash
+# Builds the four programs the benchmark compares, each in a folder of its
+# own so the everyday build folders are never touched.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${BENCH_JOBS:-2}
+gen=()
+command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
+
+conf() {  # conf DIR ARGS...
+  local dir=$1
+  shift
+  [[ -f $dir/CMakeCache.txt ]] || cmake -S . -B "$dir" "${gen[@]}" "$@" >/dev/null
+}
+conf build/bench-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_POLLING_WAIT=OFF
+conf build/bench-qt-polling -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_POLLING_WAIT=ON
+cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-sim
+cmake --build build/bench-qt-polling -j"$jobs" --target kelvory
+if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && [[ -z ${BENCH_NO_WIN:-} ]]; then
+  win=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
+    -DKELVORY_TESTS=OFF -DKELVORY_QT=OFF)
+  conf build/bench-win "${win[@]}" -DKELVORY_POLLING_WAIT=OFF
+  conf build/bench-win-polling "${win[@]}" -DKELVORY_POLLING_WAIT=ON
+  cmake --build build/bench-win -j"$jobs" --target kelvory
+  cmake --build build/bench-win-polling -j"$jobs" --target kelvory
+fi
