@@ -10,10 +10,10 @@
 namespace kelvory::testing {
 namespace {
 
-WindowSpec Plain() {
-  WindowSpec spec;
-  spec.name = "frmTest";
-  return spec;
+WindowDesc Plain() {
+  WindowDesc desc;
+  desc.name = "frmTest";
+  return desc;
 }
 
 struct Log {

@@ -14,19 +14,19 @@
 namespace kelvory {
 namespace {
 
-WindowSpec AnglerSpec() {
-  WindowSpec spec;
-  spec.name = "frmMan";
-  spec.frame = Frame::None;
-  spec.back = kBlack;
-  spec.geometry = {0, 0, 750, 720};
-  return spec;
+WindowDesc AnglerDesc() {
+  WindowDesc desc;
+  desc.name = "frmMan";
+  desc.frame = Frame::None;
+  desc.back = kBlack;
+  desc.geometry = {0, 0, 750, 720};
+  return desc;
 }
 
 }  // namespace
 
 AnglerWindow::AnglerWindow(Scene& s)
-    : GameWindow(s, AnglerSpec()),
+    : GameWindow(s, AnglerDesc()),
       Timer1(addTimer("Timer1", 80, false, [this] { shake(); })),
       TimerDock(addTimer("TimerDock", 250, false, [this] { dock(); })) {
   form.setPicture({&assets::angler(0), "Picture1(0)"});

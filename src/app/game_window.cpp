@@ -4,8 +4,8 @@
 
 namespace kelvory {
 
-GameWindow::GameWindow(Scene& owner, const WindowSpec& spec)
-    : scene(owner), form(owner.desktop, spec) {}
+GameWindow::GameWindow(Scene& owner, const WindowDesc& desc)
+    : scene(owner), form(owner.desktop, desc) {}
 
 void GameWindow::close() {
   for (Timer& timer : timers_) timer.close();

@@ -16,7 +16,7 @@ class Scene;
 // the window still suspended in a wait can find out it was unloaded and stop.
 class GameWindow {
  public:
-  GameWindow(Scene& scene, const WindowSpec& spec);
+  GameWindow(Scene& scene, const WindowDesc& desc);
   virtual ~GameWindow() = default;
   GameWindow(const GameWindow&) = delete;
   GameWindow& operator=(const GameWindow&) = delete;

@@ -3,11 +3,11 @@
 namespace kelvory {
 
 std::unique_ptr<GameWindow> MakeSea(Scene& scene) {
-  WindowSpec spec;
-  spec.name = "frmSea";
-  spec.frame = Frame::None;
-  spec.back = kBlue;
-  return std::make_unique<GameWindow>(scene, spec);
+  WindowDesc desc;
+  desc.name = "frmSea";
+  desc.frame = Frame::None;
+  desc.back = kBlue;
+  return std::make_unique<GameWindow>(scene, desc);
 }
 
 }  // namespace kelvory

@@ -14,13 +14,13 @@ const Font& BalloonFont() {
 
 std::unique_ptr<GameWindow> MakePiece(Scene& scene, const char* name, const char* caption, Rgb back,
                                       Twips design) {
-  WindowSpec spec;
-  spec.name = name;
-  spec.caption = caption;
-  spec.frame = Frame::None;
-  spec.back = back;
-  spec.geometry = design;
-  return std::make_unique<GameWindow>(scene, spec);
+  WindowDesc desc;
+  desc.name = name;
+  desc.caption = caption;
+  desc.frame = Frame::None;
+  desc.back = back;
+  desc.geometry = design;
+  return std::make_unique<GameWindow>(scene, desc);
 }
 
 Picture Cap(int index) {
@@ -34,12 +34,12 @@ void ShapeCap(Scene& scene, Form& piece, int cap, double width) {
   ApplyBalloonShape(scene, cap, piece);
 }
 
-ControlSpec LineSpec(const char* name, double y, double width) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.kind = ControlKind::Line;
-  spec.line = {0, y, width, y};
-  return spec;
+ControlDesc LineDesc(const char* name, double y, double width) {
+  ControlDesc desc;
+  desc.name = name;
+  desc.kind = ControlKind::Line;
+  desc.line = {0, y, width, y};
+  return desc;
 }
 
 }  // namespace
@@ -77,8 +77,8 @@ void ShowBalloon(Scene& scene, std::string_view text, double x, double y, int si
     x -= centre.width() + left.width();
   }
 
-  centre.add(LineSpec("Line1", 0, centre.width()));
-  centre.add(LineSpec("Line2", centre.height() - 8, centre.width()));
+  centre.add(LineDesc("Line1", 0, centre.width()));
+  centre.add(LineDesc("Line2", centre.height() - 8, centre.width()));
 
   left.move(x, top);
   centre.move(x + left.width(), top + 10);

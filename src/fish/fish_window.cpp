@@ -18,14 +18,14 @@
 namespace kelvory {
 namespace {
 
-WindowSpec FishSpec(Scene& scene) {
-  WindowSpec spec;
-  spec.name = "frmFish";
-  spec.frame = Frame::None;
-  spec.back = Rgb{255, 0, 180};
+WindowDesc FishDesc(Scene& scene) {
+  WindowDesc desc;
+  desc.name = "frmFish";
+  desc.frame = Frame::None;
+  desc.back = Rgb{255, 0, 180};
   // Starts under the water line, where nothing of it shows.
-  spec.geometry = {0, scene.frmSea().form.top(), 540, 540};
-  return spec;
+  desc.geometry = {0, scene.frmSea().form.top(), 540, 540};
+  return desc;
 }
 
 // The angler's middle plus 100 twips: where the fish stands.
@@ -46,7 +46,7 @@ constexpr std::int16_t kMaxCount = 0xFFF;
 }  // namespace
 
 FishWindow::FishWindow(Scene& s)
-    : GameWindow(s, FishSpec(s)), Timer1(addTimer("Timer1", 50, true, [this] { wriggle(); })) {
+    : GameWindow(s, FishDesc(s)), Timer1(addTimer("Timer1", 50, true, [this] { wriggle(); })) {
   SizeTo36x36(form);
   form.setLeft(FishLeft(scene));
   FishBaseLeft = Round(form.left());

@@ -14,13 +14,13 @@
 namespace kelvory {
 namespace {
 
-WindowSpec FloatSpec() {
-  WindowSpec spec;
-  spec.name = "frmUki";
-  spec.frame = Frame::None;
-  spec.back = kBlack;
-  spec.geometry = {0, 0, 315, 75};  // the flat float, its design picture
-  return spec;
+WindowDesc FloatDesc() {
+  WindowDesc desc;
+  desc.name = "frmUki";
+  desc.frame = Frame::None;
+  desc.back = kBlack;
+  desc.geometry = {0, 0, 315, 75};  // the flat float, its design picture
+  return desc;
 }
 
 // The bound test of a counted loop: i has not passed end in the direction
@@ -52,7 +52,7 @@ void SizeForFrame(int k, Form& form) {
 }  // namespace
 
 FloatWindow::FloatWindow(Scene& s)
-    : GameWindow(s, FloatSpec()), Timer1(addTimer("Timer1", 200, false, [this] { tick(); })) {
+    : GameWindow(s, FloatDesc()), Timer1(addTimer("Timer1", 200, false, [this] { tick(); })) {
   form.setPicture({&assets::floatFrame(2), "Picture1(2)"});
   BiteDelay = Int(scene.rnd.next() * 85.0 + 15.0);
   scene.rnd.reseed(scene.desktop.now());

@@ -17,12 +17,12 @@
 namespace kelvory {
 namespace {
 
-WindowSpec PanelSpec() {
-  WindowSpec spec;
-  spec.name = "frmCon";
-  spec.frame = Frame::Thin;
-  spec.geometry = {0, 0, 1250, 230};
-  return spec;
+WindowDesc PanelDesc() {
+  WindowDesc desc;
+  desc.name = "frmCon";
+  desc.frame = Frame::Thin;
+  desc.geometry = {0, 0, 1250, 230};
+  return desc;
 }
 
 const Font& ClockFont() {
@@ -30,42 +30,42 @@ const Font& ClockFont() {
   return font;
 }
 
-ControlSpec ClockSpec() {
-  ControlSpec spec;
-  spec.name = "Label1";
-  spec.kind = ControlKind::Label;
-  spec.box = {60, 30, 945, 165};
-  spec.text = ">>>>>";
-  spec.font = ClockFont();
-  return spec;
+ControlDesc ClockDesc() {
+  ControlDesc desc;
+  desc.name = "Label1";
+  desc.kind = ControlKind::Label;
+  desc.box = {60, 30, 945, 165};
+  desc.text = ">>>>>";
+  desc.font = ClockFont();
+  return desc;
 }
 
-ControlSpec PowerBarSpec() {
-  ControlSpec spec;
-  spec.name = "Picture2";
-  spec.kind = ControlKind::PictureBox;
-  spec.box = {45, 60, 930, 135};
-  spec.visible = false;
-  return spec;
+ControlDesc PowerBarDesc() {
+  ControlDesc desc;
+  desc.name = "Picture2";
+  desc.kind = ControlKind::PictureBox;
+  desc.box = {45, 60, 930, 135};
+  desc.visible = false;
+  return desc;
 }
 
-ControlSpec ReelButtonSpec() {
-  ControlSpec spec;
-  spec.name = "Picture1";
-  spec.kind = ControlKind::PictureBox;
-  spec.box = {990, -30, 225, 300};
-  spec.back = kBlue;
-  spec.transparent = false;
-  return spec;
+ControlDesc ReelButtonDesc() {
+  ControlDesc desc;
+  desc.name = "Picture1";
+  desc.kind = ControlKind::PictureBox;
+  desc.box = {990, -30, 225, 300};
+  desc.back = kBlue;
+  desc.transparent = false;
+  return desc;
 }
 
 }  // namespace
 
 ControlPanel::ControlPanel(Scene& s)
-    : GameWindow(s, PanelSpec()),
-      Label1(form.add(ClockSpec())),
-      Picture2(form.add(PowerBarSpec())),
-      Picture1(form.add(ReelButtonSpec())),
+    : GameWindow(s, PanelDesc()),
+      Label1(form.add(ClockDesc())),
+      Picture2(form.add(PowerBarDesc())),
+      Picture1(form.add(ReelButtonDesc())),
       Timer2(addTimer("Timer2", 1000, true, [this] { showClock(); })),
       Timer3(addTimer("Timer3", 1, false,
                       [this] {

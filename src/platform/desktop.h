@@ -47,7 +47,7 @@ class Desktop {
   virtual LocalTime localTime() const = 0;
 
   // Top-level windows. A new window is hidden.
-  virtual WindowId createWindow(const WindowSpec&) = 0;
+  virtual WindowId createWindow(const WindowDesc&) = 0;
   // Its controls, timers, menus and modality go with it. Destroying or
   // touching a handle that is gone does nothing.
   virtual void destroyWindow(WindowId) = 0;
@@ -68,14 +68,14 @@ class Desktop {
   virtual double textWidth(const Font&, std::string_view text) const = 0;  // twips
 
   // Child controls.
-  virtual ControlId addControl(WindowId, const ControlSpec&) = 0;
+  virtual ControlId addControl(WindowId, const ControlDesc&) = 0;
   virtual void setControlGeometry(WindowId, ControlId, const Twips&) = 0;
   virtual void setText(WindowId, ControlId, std::string_view) = 0;
   virtual void setVisible(WindowId, ControlId, bool) = 0;
   virtual void setToolTip(WindowId, ControlId, std::string_view) = 0;
 
   // Popup menus, owned by a window.
-  virtual MenuId createMenu(WindowId owner, const std::vector<MenuItemSpec>&) = 0;
+  virtual MenuId createMenu(WindowId owner, const std::vector<MenuItemDesc>&) = 0;
   virtual void setMenuItemVisible(MenuId, int item, bool) = 0;
   // Shows the menu at the mouse position and blocks, processing messages,
   // until it closes; returns the index of the chosen item, if any.

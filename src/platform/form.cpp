@@ -4,14 +4,14 @@
 
 namespace kelvory {
 
-Control::Control(Form& owner, const ControlSpec& spec)
+Control::Control(Form& owner, const ControlDesc& desc)
     : owner_(owner),
-      id_(owner.desktop().addControl(owner.id(), spec)),
-      name_(spec.name),
-      box_(spec.box),
-      text_(spec.text),
-      visible_(spec.visible),
-      back_(spec.back) {}
+      id_(owner.desktop().addControl(owner.id(), desc)),
+      name_(desc.name),
+      box_(desc.box),
+      text_(desc.text),
+      visible_(desc.visible),
+      back_(desc.back) {}
 
 void Control::setBox(const Twips& box) {
   box_ = box;
@@ -54,9 +54,9 @@ void Control::setPicture(const Picture& picture) {
   if (owner_.open()) owner_.desktop().setPicture(owner_.id(), id_, picture);
 }
 
-Form::Form(Desktop& desktop, const WindowSpec& spec)
-    : desktop_(desktop), id_(desktop.createWindow(spec)), name_(spec.name), back_(spec.back) {
-  setGeometry(spec.geometry);
+Form::Form(Desktop& desktop, const WindowDesc& desc)
+    : desktop_(desktop), id_(desktop.createWindow(desc)), name_(desc.name), back_(desc.back) {
+  setGeometry(desc.geometry);
 }
 
 Form::~Form() { close(); }
@@ -132,7 +132,7 @@ void Form::printText(std::string_view text, double x, double y, const Font& font
   if (open()) desktop_.printText(id_, text, x, y, font);
 }
 
-Control& Form::add(const ControlSpec& spec) { return controls_.emplace_back(*this, spec); }
+Control& Form::add(const ControlDesc& desc) { return controls_.emplace_back(*this, desc); }
 
 Timer::Timer(const Form& owner, std::string_view name, int interval, bool enabled,
              std::function<void()> handler)

@@ -17,7 +17,7 @@ class Form;
 // they were set. Once its window is closed, setting them changes nothing.
 class Control {
  public:
-  Control(Form& owner, const ControlSpec& spec);
+  Control(Form& owner, const ControlDesc& desc);
 
   ControlId id() const { return id_; }
   const std::string& name() const { return name_; }
@@ -53,7 +53,7 @@ class Control {
 // code still running for a window that was just unloaded does no harm.
 class Form {
  public:
-  Form(Desktop& desktop, const WindowSpec& spec);
+  Form(Desktop& desktop, const WindowDesc& desc);
   ~Form();
   void close();
   bool open() const { return id_ != 0; }
@@ -90,7 +90,7 @@ class Form {
   void clearText();
   void printText(std::string_view text, double x, double y, const Font& font);
 
-  Control& add(const ControlSpec& spec);
+  Control& add(const ControlDesc& desc);
 
  private:
   Desktop& desktop_;

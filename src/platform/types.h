@@ -83,7 +83,7 @@ enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
 
 enum class ControlKind { Label, PictureBox, Image, Line, Rectangle, Button };
 
-struct ControlSpec {
+struct ControlDesc {
   std::string name;  // as the traces print it: "Picture1", "Picture1(3)", "Label1"
   ControlKind kind = ControlKind::Label;
   Twips box;     // every kind but Line
@@ -97,7 +97,7 @@ struct ControlSpec {
   bool visible = true;
 };
 
-struct WindowSpec {
+struct WindowDesc {
   std::string name;  // "frmMan": the class name, printed in traces
   Frame frame = Frame::None;
   std::string caption;
@@ -106,7 +106,7 @@ struct WindowSpec {
   Twips geometry;     // where the window starts, before any handler runs
 };
 
-struct MenuItemSpec {
+struct MenuItemDesc {
   std::string name;     // "mFishList"
   std::string caption;  // "釣果履歴", or "-" for a separator
   bool visible = true;

@@ -17,46 +17,46 @@ const Font& DialogFont() {
   return font;
 }
 
-WindowSpec HistorySpec() {
-  WindowSpec spec;
-  spec.name = "frmList";
-  spec.frame = Frame::Dialog;
-  spec.caption = "Kelvory";
-  spec.icon = true;
-  spec.geometry = {0, 0, 3180, 2715};
-  return spec;
+WindowDesc HistoryDesc() {
+  WindowDesc desc;
+  desc.name = "frmList";
+  desc.frame = Frame::Dialog;
+  desc.caption = "Kelvory";
+  desc.icon = true;
+  desc.geometry = {0, 0, 3180, 2715};
+  return desc;
 }
 
-ControlSpec Label(const char* name, Twips box, const char* text) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.kind = ControlKind::Label;
-  spec.box = box;
-  spec.text = text;
-  spec.font = DialogFont();
-  return spec;
+ControlDesc Label(const char* name, Twips box, const char* text) {
+  ControlDesc desc;
+  desc.name = name;
+  desc.kind = ControlKind::Label;
+  desc.box = box;
+  desc.text = text;
+  desc.font = DialogFont();
+  return desc;
 }
 
-ControlSpec Line(std::string name, Segment segment) {
-  ControlSpec spec;
-  spec.name = std::move(name);
-  spec.kind = ControlKind::Line;
-  spec.line = segment;
-  return spec;
+ControlDesc Line(std::string name, Segment segment) {
+  ControlDesc desc;
+  desc.name = std::move(name);
+  desc.kind = ControlKind::Line;
+  desc.line = segment;
+  return desc;
 }
 
-ControlSpec Button(const char* name, Twips box, const char* text) {
-  ControlSpec spec = Label(name, box, text);
-  spec.kind = ControlKind::Button;
-  return spec;
+ControlDesc Button(const char* name, Twips box, const char* text) {
+  ControlDesc desc = Label(name, box, text);
+  desc.kind = ControlKind::Button;
+  return desc;
 }
 
-ControlSpec Border(Twips box) {
-  ControlSpec spec;
-  spec.name = "Shape1";
-  spec.kind = ControlKind::Rectangle;
-  spec.box = box;
-  return spec;
+ControlDesc Border(Twips box) {
+  ControlDesc desc;
+  desc.name = "Shape1";
+  desc.kind = ControlKind::Rectangle;
+  desc.box = box;
+  return desc;
 }
 
 // Cell of species i: five columns, 630 twips apart.
@@ -64,7 +64,7 @@ Twips Cell(int i) { return {45.0 + 630 * (i % 5), 345.0 + 630 * (i / 5), 540, 54
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistorySpec()) {
+HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistoryDesc()) {
   form.add(Label("Label1", {75, 60, 3075, 165}, "釣果履歴"));
   surface_ = {
       form.add(Border({0, 300, 3165, 1905})).id(),
@@ -76,13 +76,13 @@ HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistorySpec()) {
       form.add(Line("Line5", {2520, 300, 2520, 1560})).id(),
   };
   for (int i = 0; i < kSpeciesCount; ++i) {
-    ControlSpec spec;
-    spec.name = "Picture1(" + std::to_string(i) + ")";
-    spec.kind = ControlKind::PictureBox;
-    spec.box = Cell(i);
-    spec.visible = false;
-    Control& picture = form.add(spec);
-    picture.setPicture({&assets::historySprite(i), spec.name});
+    ControlDesc desc;
+    desc.name = "Picture1(" + std::to_string(i) + ")";
+    desc.kind = ControlKind::PictureBox;
+    desc.box = Cell(i);
+    desc.visible = false;
+    Control& picture = form.add(desc);
+    picture.setPicture({&assets::historySprite(i), desc.name});
     Picture1[static_cast<std::size_t>(i)] = &picture;
   }
   Label2 = &form.add(Label("Label2", {1980, 1800, 1095, 240}, ""));

@@ -7,11 +7,11 @@
 namespace kelvory {
 
 std::unique_ptr<GameWindow> MakeMarker(Scene& scene) {
-  WindowSpec spec;
-  spec.name = "frmV";
-  spec.frame = Frame::None;
-  spec.back = kBlue;
-  auto marker = std::make_unique<GameWindow>(scene, spec);
+  WindowDesc desc;
+  desc.name = "frmV";
+  desc.frame = Frame::None;
+  desc.back = kBlue;
+  auto marker = std::make_unique<GameWindow>(scene, desc);
   SizeTo14x10(marker->form);
   ApplyShape(scene, 27, marker->form);
   marker->form.setBackColor(kBlue);

@@ -10,15 +10,15 @@ namespace {
 
 enum Item { kFishList, kSep002, kVer, kSep001, kComplete, kSepX, kEnd };
 
-WindowSpec MenuSpec() {
-  WindowSpec spec;
-  spec.name = "frmMenu";
-  spec.frame = Frame::Hidden;
-  spec.caption = "Form1";
-  return spec;
+WindowDesc MenuDesc() {
+  WindowDesc desc;
+  desc.name = "frmMenu";
+  desc.frame = Frame::Hidden;
+  desc.caption = "Form1";
+  return desc;
 }
 
-std::vector<MenuItemSpec> Items() {
+std::vector<MenuItemDesc> Items() {
   return {{"mFishList", "釣果履歴", true},
           {"sep002", "-", true},
           {"mver", "バージョン情報", true},
@@ -31,7 +31,7 @@ std::vector<MenuItemSpec> Items() {
 }  // namespace
 
 PopupMenu::PopupMenu(Scene& s)
-    : GameWindow(s, MenuSpec()), mpop_(scene.desktop.createMenu(form.id(), Items())) {}
+    : GameWindow(s, MenuDesc()), mpop_(scene.desktop.createMenu(form.id(), Items())) {}
 
 void PopupMenu::setCompleteVisible(bool visible) {
   completeVisible_ = visible;

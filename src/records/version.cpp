@@ -6,54 +6,54 @@
 namespace kelvory {
 namespace {
 
-WindowSpec VersionSpec() {
-  WindowSpec spec;
-  spec.name = "frm_Version";
-  spec.frame = Frame::Dialog;
-  spec.caption = "ﾊﾞｰｼﾞｮﾝ情報";
-  spec.icon = true;
-  spec.geometry = {0, 0, 3945, 1125};
-  return spec;
+WindowDesc VersionDesc() {
+  WindowDesc desc;
+  desc.name = "frm_Version";
+  desc.frame = Frame::Dialog;
+  desc.caption = "ﾊﾞｰｼﾞｮﾝ情報";
+  desc.icon = true;
+  desc.geometry = {0, 0, 3945, 1125};
+  return desc;
 }
 
-ControlSpec Text(const char* name, Twips box, const char* text, Font font) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.kind = ControlKind::Label;
-  spec.box = box;
-  spec.text = text;
-  spec.font = std::move(font);
-  return spec;
+ControlDesc Text(const char* name, Twips box, const char* text, Font font) {
+  ControlDesc desc;
+  desc.name = name;
+  desc.kind = ControlKind::Label;
+  desc.box = box;
+  desc.text = text;
+  desc.font = std::move(font);
+  return desc;
 }
 
-ControlSpec Rule(const char* name, double y, Rgb colour, int width) {
-  ControlSpec spec;
-  spec.name = name;
-  spec.kind = ControlKind::Line;
-  spec.line = {0, y, 3945, y};
-  spec.fore = colour;
-  spec.lineWidth = width;
-  return spec;
+ControlDesc Rule(const char* name, double y, Rgb colour, int width) {
+  ControlDesc desc;
+  desc.name = name;
+  desc.kind = ControlKind::Line;
+  desc.line = {0, y, 3945, y};
+  desc.fore = colour;
+  desc.lineWidth = width;
+  return desc;
 }
 
-ControlSpec OkButton() {
-  ControlSpec spec = Text("Command1", {3075, 120, 795, 345}, "OK", {"ＭＳ Ｐゴシック", 9});
-  spec.kind = ControlKind::Button;
-  return spec;
+ControlDesc OkButton() {
+  ControlDesc desc = Text("Command1", {3075, 120, 795, 345}, "OK", {"ＭＳ Ｐゴシック", 9});
+  desc.kind = ControlKind::Button;
+  return desc;
 }
 
-ControlSpec IconImage() {
-  ControlSpec spec;
-  spec.name = "Image1";
-  spec.kind = ControlKind::Image;
-  spec.box = {105, 195, 480, 480};
-  return spec;
+ControlDesc IconImage() {
+  ControlDesc desc;
+  desc.name = "Image1";
+  desc.kind = ControlKind::Image;
+  desc.box = {105, 195, 480, 480};
+  return desc;
 }
 
 }  // namespace
 
 VersionWindow::VersionWindow(Scene& s)
-    : GameWindow(s, VersionSpec()), Command1(form.add(OkButton())) {
+    : GameWindow(s, VersionDesc()), Command1(form.add(OkButton())) {
   form.add(IconImage()).setPicture({&assets::icon(), "Image1"});
   form.add(
       Text("Label2(0)", {645, 150, 2385, 285}, "Kelvory", {"Times New Roman", 14, true, true}));

@@ -174,12 +174,12 @@ qt::DeskWindow* QtDesktop::window(WindowId id) const {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-WindowId QtDesktop::createWindow(const WindowSpec& spec) {
+WindowId QtDesktop::createWindow(const WindowDesc& desc) {
   const WindowId id = nextWindow_++;
   qt::WindowListener& listener = *this;
   const auto& w =
       windows_
-          .emplace(id, std::make_unique<qt::DeskWindow>(id, spec, resources_, listener,
+          .emplace(id, std::make_unique<qt::DeskWindow>(id, desc, resources_, listener,
                                                         icon_.isNull() ? nullptr : &icon_))
           .first->second;
   w->setCovered(covered_);
@@ -280,9 +280,9 @@ double QtDesktop::textWidth(const Font& font, std::string_view text) const {
 
 // --- controls -----------------------------------------------------------------
 
-ControlId QtDesktop::addControl(WindowId id, const ControlSpec& spec) {
+ControlId QtDesktop::addControl(WindowId id, const ControlDesc& desc) {
   auto* w = window(id);
-  return w ? w->addControl(spec) : kSurface;
+  return w ? w->addControl(desc) : kSurface;
 }
 
 void QtDesktop::setControlGeometry(WindowId id, ControlId control, const Twips& box) {
@@ -332,7 +332,7 @@ void QtDesktop::closeRequested(WindowId id) {
 
 // --- menus and message boxes ---------------------------------------------------------
 
-MenuId QtDesktop::createMenu(WindowId owner, const std::vector<MenuItemSpec>& items) {
+MenuId QtDesktop::createMenu(WindowId owner, const std::vector<MenuItemDesc>& items) {
   if (window(owner) == nullptr) return 0;
   Menu menu{owner, std::make_unique<QMenu>(), {}};
   for (std::size_t i = 0; i < items.size(); ++i) {

@@ -67,17 +67,17 @@ const QColor kBorderColour(0x40, 0x40, 0x40);
 
 }  // namespace
 
-ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const ControlSpec& spec,
+ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const ControlDesc& desc,
                          Resources& resources, WindowListener& listener)
     : QWidget(parent),
       window_(window),
       id_(id),
-      kind_(spec.kind),
-      text_(ToQString(spec.text)),
-      font_(resources.font(spec.font)),
-      fore_(spec.fore),
-      back_(spec.back),
-      transparent_(spec.transparent),
+      kind_(desc.kind),
+      text_(ToQString(desc.text)),
+      font_(resources.font(desc.font)),
+      fore_(desc.fore),
+      back_(desc.back),
+      transparent_(desc.transparent),
       resources_(resources),
       listener_(listener) {
   setMouseTracking(true);
@@ -206,20 +206,20 @@ void Surface::mouseMoveEvent(QMouseEvent* event) {
   ReportMove(event, listener_, window_, kSurface);
 }
 
-DeskWindow::DeskWindow(WindowId id, const WindowSpec& spec, Resources& resources,
+DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources,
                        WindowListener& listener, const QImage* icon)
-    : QWidget(nullptr, FlagsFor(spec.frame)),
+    : QWidget(nullptr, FlagsFor(desc.frame)),
       id_(id),
-      frame_(spec.frame),
-      surface_(new Surface(this, id, spec.back, resources, listener)),
+      frame_(desc.frame),
+      surface_(new Surface(this, id, desc.back, resources, listener)),
       resources_(resources),
       listener_(listener) {
   setMouseTracking(true);
   // Tooltips of the history cells must show though the window is not active.
   setAttribute(Qt::WA_AlwaysShowToolTips);
   if (frame_ == Frame::Dialog) {
-    setWindowTitle(ToQString(spec.caption));
-    if (spec.icon && icon != nullptr) {
+    setWindowTitle(ToQString(desc.caption));
+    if (desc.icon && icon != nullptr) {
       setWindowIcon(QPixmap::fromImage(*icon));
     } else {
       QPixmap blank(16, 16);
@@ -230,7 +230,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowSpec& spec, Resources& resources
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
   }
-  twips_ = spec.geometry;
+  twips_ = desc.geometry;
   relayout();
 }
 
@@ -329,18 +329,18 @@ void DeskWindow::print(std::string_view text, double x, double y, const QFont& f
 
 void DeskWindow::clearPrinted() { surface_->clearPrinted(); }
 
-ControlId DeskWindow::addControl(const ControlSpec& spec) {
+ControlId DeskWindow::addControl(const ControlDesc& desc) {
   const ControlId id = nextControl_++;
-  Child c{spec.kind, spec.box};
-  switch (spec.kind) {
+  Child c{desc.kind, desc.box};
+  switch (desc.kind) {
     case ControlKind::Line:
     case ControlKind::Rectangle:
       surface_->addDecoration(
-          id, {spec.kind, spec.line, spec.box, spec.fore, spec.lineWidth, spec.visible});
+          id, {desc.kind, desc.line, desc.box, desc.fore, desc.lineWidth, desc.visible});
       break;
     case ControlKind::Button: {
-      c.button = new QPushButton(ToQString(spec.text), surface_);
-      c.button->setFont(resources_.font(spec.font));
+      c.button = new QPushButton(ToQString(desc.text), surface_);
+      c.button->setFont(resources_.font(desc.font));
       c.button->setFocusPolicy(Qt::NoFocus);
       const WindowId window = id_;
       WindowListener& listener = listener_;
@@ -351,12 +351,12 @@ ControlId DeskWindow::addControl(const ControlSpec& spec) {
     case ControlKind::Label:
     case ControlKind::PictureBox:
     case ControlKind::Image:
-      c.view = new ControlView(surface_, id_, id, spec, resources_, listener_);
+      c.view = new ControlView(surface_, id_, id, desc, resources_, listener_);
       break;
   }
   if (QWidget* w = c.widget()) {
-    w->setGeometry(resources_.toPx(spec.box));
-    w->setVisible(spec.visible);
+    w->setGeometry(resources_.toPx(desc.box));
+    w->setVisible(desc.visible);
   }
   children_.emplace(id, c);
   return id;

@@ -30,7 +30,7 @@ class WindowListener {
 // mouse under its own id.
 class ControlView final : public QWidget {
  public:
-  ControlView(QWidget* parent, WindowId window, ControlId id, const ControlSpec& spec,
+  ControlView(QWidget* parent, WindowId window, ControlId id, const ControlDesc& desc,
               Resources& resources, WindowListener& listener);
 
   void setText(std::string_view text);
@@ -105,7 +105,7 @@ class Surface final : public QWidget {
 // itself out in pixels whenever that or the screen's scale changes.
 class DeskWindow final : public QWidget {
  public:
-  DeskWindow(WindowId id, const WindowSpec& spec, Resources& resources, WindowListener& listener,
+  DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources, WindowListener& listener,
              const QImage* icon);
 
   Frame frame() const { return frame_; }
@@ -125,7 +125,7 @@ class DeskWindow final : public QWidget {
   void print(std::string_view text, double x, double y, const QFont& font);
   void clearPrinted();
 
-  ControlId addControl(const ControlSpec& spec);
+  ControlId addControl(const ControlDesc& desc);
   void setControlBox(ControlId control, const Twips& box);
   void setControlText(ControlId control, std::string_view text);
   void setControlVisible(ControlId control, bool visible);

@@ -238,7 +238,7 @@ double SimDesktop::textWidth(const Font&, std::string_view text) const {
 
 // ---- windows -----------------------------------------------------------
 
-WindowId SimDesktop::createWindow(const WindowSpec& desc) {
+WindowId SimDesktop::createWindow(const WindowDesc& desc) {
   const WindowId id = nextWindow_++;
   WindowState w;
   w.id = id;
@@ -392,7 +392,7 @@ void SimDesktop::printText(WindowId id, std::string_view text, double x, double 
 
 // ---- controls ----------------------------------------------------------
 
-ControlId SimDesktop::addControl(WindowId id, const ControlSpec& desc) {
+ControlId SimDesktop::addControl(WindowId id, const ControlDesc& desc) {
   WindowState* w = liveWindow(id);
   if (w == nullptr) return kSurface;
   ControlState c;
@@ -470,7 +470,7 @@ void SimDesktop::setToolTip(WindowId id, ControlId control, std::string_view tip
 
 // ---- menus and message boxes -------------------------------------------
 
-MenuId SimDesktop::createMenu(WindowId owner, const std::vector<MenuItemSpec>& items) {
+MenuId SimDesktop::createMenu(WindowId owner, const std::vector<MenuItemDesc>& items) {
   if (liveWindow(owner) == nullptr) return 0;
   const MenuId id = nextMenu_++;
   menus_.emplace(id, Menu{owner, items});
@@ -481,7 +481,7 @@ void SimDesktop::setMenuItemVisible(MenuId id, int item, bool visible) {
   const auto it = menus_.find(id);
   if (it == menus_.end() || item < 0 || static_cast<std::size_t>(item) >= it->second.items.size())
     return;
-  MenuItemSpec& entry = it->second.items[static_cast<std::size_t>(item)];
+  MenuItemDesc& entry = it->second.items[static_cast<std::size_t>(item)];
   entry.visible = visible;
   const WindowState* owner = window(it->second.owner);
   emit(sim::TraceLine(now_, "visible")
@@ -500,7 +500,7 @@ std::optional<int> SimDesktop::popupMenu(MenuId id) {
   if (it == menus_.end()) return std::nullopt;
   const WindowState* owner = window(it->second.owner);
   std::vector<std::string> names;
-  for (const MenuItemSpec& item : it->second.items) {
+  for (const MenuItemDesc& item : it->second.items) {
     if (item.visible) names.push_back(item.name);
   }
   Dialog dialog;
@@ -575,7 +575,7 @@ void SimDesktop::chooseMenuItem(std::string_view itemName) {
     return;
   }
   for (std::size_t i = 0; i < d->items.size(); ++i) {
-    const MenuItemSpec& item = d->items[i];
+    const MenuItemDesc& item = d->items[i];
     if ((item.name == itemName || item.caption == itemName) && item.visible) {
       d->chosen = static_cast<int>(i);
       d->closed = true;

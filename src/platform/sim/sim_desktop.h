@@ -55,7 +55,7 @@ class SimDesktop final : public Desktop {
 
   struct ControlState {
     ControlId id = 0;
-    ControlSpec created;  // what the game asked for
+    ControlDesc created;  // what the game asked for
     Twips geometry;
     Segment line;
     std::string text;
@@ -68,7 +68,7 @@ class SimDesktop final : public Desktop {
 
   struct WindowState {
     WindowId id = 0;
-    WindowSpec created;  // what the game asked for; its caption follows setText
+    WindowDesc created;  // what the game asked for; its caption follows setText
     Twips geometry;
     bool visible = false;
     bool modal = false;
@@ -104,7 +104,7 @@ class SimDesktop final : public Desktop {
   ScreenMetrics metrics() const override;
   Ms now() const override;
   LocalTime localTime() const override;
-  WindowId createWindow(const WindowSpec&) override;
+  WindowId createWindow(const WindowDesc&) override;
   void destroyWindow(WindowId) override;
   void setGeometry(WindowId, const Twips&) override;
   void show(WindowId) override;
@@ -118,12 +118,12 @@ class SimDesktop final : public Desktop {
   void clearText(WindowId) override;
   void printText(WindowId, std::string_view text, double x, double y, const Font&) override;
   double textWidth(const Font&, std::string_view text) const override;
-  ControlId addControl(WindowId, const ControlSpec&) override;
+  ControlId addControl(WindowId, const ControlDesc&) override;
   void setControlGeometry(WindowId, ControlId, const Twips&) override;
   void setText(WindowId, ControlId, std::string_view) override;
   void setVisible(WindowId, ControlId, bool) override;
   void setToolTip(WindowId, ControlId, std::string_view) override;
-  MenuId createMenu(WindowId owner, const std::vector<MenuItemSpec>&) override;
+  MenuId createMenu(WindowId owner, const std::vector<MenuItemDesc>&) override;
   void setMenuItemVisible(MenuId, int item, bool) override;
   std::optional<int> popupMenu(MenuId) override;
   MsgAnswer messageBox(std::string_view text, MsgButtons, MsgIcon) override;
@@ -215,7 +215,7 @@ class SimDesktop final : public Desktop {
   };
   struct Menu {
     WindowId owner = 0;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemDesc> items;
   };
   enum class EventKind { Tick, Action };
   struct Event {
@@ -233,7 +233,7 @@ class SimDesktop final : public Desktop {
   enum class DialogKind { Menu, MessageBox };
   struct Dialog {
     DialogKind kind = DialogKind::Menu;
-    std::vector<MenuItemSpec> items;  // menus: a copy, the owner may go meanwhile
+    std::vector<MenuItemDesc> items;  // menus: a copy, the owner may go meanwhile
     MsgButtons buttons = MsgButtons::Ok;
     bool closed = false;
     std::optional<int> chosen;

@@ -166,7 +166,7 @@ win32::DeskWindow* Win32Desktop::window(WindowId id) const {
   return it == windows_.end() ? nullptr : it->second.get();
 }
 
-WindowId Win32Desktop::createWindow(const WindowSpec& desc) {
+WindowId Win32Desktop::createWindow(const WindowDesc& desc) {
   const WindowId id = nextWindow_++;
   win32::WindowListener& listener = *this;
   windows_
@@ -298,7 +298,7 @@ double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
 
 // --- controls -----------------------------------------------------------------
 
-ControlId Win32Desktop::addControl(WindowId id, const ControlSpec& desc) {
+ControlId Win32Desktop::addControl(WindowId id, const ControlDesc& desc) {
   auto* w = window(id);
   return w ? w->addControl(desc) : kSurface;
 }
@@ -358,7 +358,7 @@ void Win32Desktop::sessionEnding() {
 
 // --- menus and message boxes ---------------------------------------------------------
 
-MenuId Win32Desktop::createMenu(WindowId owner, const std::vector<MenuItemSpec>& items) {
+MenuId Win32Desktop::createMenu(WindowId owner, const std::vector<MenuItemDesc>& items) {
   if (window(owner) == nullptr) return 0;
   const MenuId id = nextMenu_++;
   menus_.emplace(id, Menu{owner, items});
@@ -382,7 +382,7 @@ std::optional<int> Win32Desktop::popupMenu(MenuId id) {
   // visible ones, each command being its item's index plus one.
   const win32::MenuHandle menu(CreatePopupMenu());
   if (!menu) return std::nullopt;
-  const std::vector<MenuItemSpec>& items = it->second.items;
+  const std::vector<MenuItemDesc>& items = it->second.items;
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!items[i].visible) continue;
     if (items[i].caption == "-") {

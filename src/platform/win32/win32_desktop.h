@@ -26,7 +26,7 @@ class Win32Desktop final : public Desktop, private win32::WindowListener {
   ScreenMetrics metrics() const override;
   Ms now() const override;
   LocalTime localTime() const override;
-  WindowId createWindow(const WindowSpec&) override;
+  WindowId createWindow(const WindowDesc&) override;
   void destroyWindow(WindowId) override;
   void setGeometry(WindowId, const Twips&) override;
   void show(WindowId) override;
@@ -40,12 +40,12 @@ class Win32Desktop final : public Desktop, private win32::WindowListener {
   void clearText(WindowId) override;
   void printText(WindowId, std::string_view text, double x, double y, const Font&) override;
   double textWidth(const Font&, std::string_view text) const override;
-  ControlId addControl(WindowId, const ControlSpec&) override;
+  ControlId addControl(WindowId, const ControlDesc&) override;
   void setControlGeometry(WindowId, ControlId, const Twips&) override;
   void setText(WindowId, ControlId, std::string_view) override;
   void setVisible(WindowId, ControlId, bool) override;
   void setToolTip(WindowId, ControlId, std::string_view) override;
-  MenuId createMenu(WindowId owner, const std::vector<MenuItemSpec>&) override;
+  MenuId createMenu(WindowId owner, const std::vector<MenuItemDesc>&) override;
   void setMenuItemVisible(MenuId, int item, bool) override;
   std::optional<int> popupMenu(MenuId) override;
   MsgAnswer messageBox(std::string_view text, MsgButtons, MsgIcon) override;
@@ -70,7 +70,7 @@ class Win32Desktop final : public Desktop, private win32::WindowListener {
   };
   struct Menu {
     WindowId owner = 0;
-    std::vector<MenuItemSpec> items;
+    std::vector<MenuItemDesc> items;
   };
   struct Capture {
     WindowId window = 0;

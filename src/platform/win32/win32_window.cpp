@@ -104,7 +104,7 @@ bool DeskWindow::registerClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
-DeskWindow::DeskWindow(WindowId id, const WindowSpec& desc, const Resources& resources,
+DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
                        WindowListener& listener, HICON icon)
     : id_(id),
       frame_(desc.frame),
@@ -494,7 +494,7 @@ void DeskWindow::clearPrinted() {
   invalidate();
 }
 
-ControlId DeskWindow::addControl(const ControlSpec& desc) {
+ControlId DeskWindow::addControl(const ControlDesc& desc) {
   const ControlId id = nextControl_++;
   Child c;
   c.kind = desc.kind;

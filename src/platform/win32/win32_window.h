@@ -35,7 +35,7 @@ class WindowListener {
 // child but a button is drawn by the window itself.
 class DeskWindow {
  public:
-  DeskWindow(WindowId id, const WindowSpec& desc, const Resources& resources,
+  DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
              WindowListener& listener, HICON icon);
   ~DeskWindow();
   DeskWindow(const DeskWindow&) = delete;
@@ -64,7 +64,7 @@ class DeskWindow {
   void print(std::string_view text, double x, double y, HFONT font);
   void clearPrinted();
 
-  ControlId addControl(const ControlSpec& desc);
+  ControlId addControl(const ControlDesc& desc);
   void setControlBox(ControlId control, const Twips& box);
   void setControlText(ControlId control, std::string_view text);
   void setControlVisible(ControlId control, bool visible);
