@@ -126,21 +126,26 @@ ShapeRecord DecomposeOpaque(const Bitmap& picture, std::uint32_t key) {
   return {std::move(rects), bound};
 }
 
+std::optional<ShapeSource> SourceOf(int index) {
+  if (index >= 0 && index <= 6) return ShapeSource{&assets::angler(index), kBlackKey};
+  if (index >= 7 && index <= 10) return ShapeSource{&assets::floatFrame(index - 7), kBlackKey};
+  if (index >= 11 && index <= 23) return ShapeSource{&assets::fish(index - 11), kFishKey};
+  if (index == 24 || index == 25) return ShapeSource{&assets::floatFrame(index - 20), kBlackKey};
+  if (index == 26) return ShapeSource{&assets::emptyHook(), kHookKey};
+  return std::nullopt;
+}
+
 ShapeTable BuildShapeTable() {
   ShapeTable table;
-  for (int k = 0; k < 7; ++k)
-    table[static_cast<std::size_t>(k)] = DecomposeOpaque(assets::angler(k), kBlackKey);
-  for (int k = 0; k < 4; ++k)
-    table[static_cast<std::size_t>(7 + k)] = DecomposeOpaque(assets::floatFrame(k), kBlackKey);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (const auto source = SourceOf(static_cast<int>(i))) {
+      table[i] = DecomposeOpaque(*source->picture, source->key);
+    }
+  }
   // The tilted floats keep an empty top row inside their box.
   table[8] = WithBoundTop(table[8], 0);
   table[10] = WithBoundTop(table[10], 0);
   table[9] = SplitRows(table[9], 2, 3);
-  for (int k = 0; k < 13; ++k)
-    table[static_cast<std::size_t>(11 + k)] = DecomposeOpaque(assets::fish(k), kFishKey);
-  table[24] = DecomposeOpaque(assets::floatFrame(4), kBlackKey);
-  table[25] = DecomposeOpaque(assets::floatFrame(5), kBlackKey);
-  table[26] = DecomposeOpaque(assets::emptyHook(), kHookKey);
   table[27] = {std::vector<PixelRect>(kMarkerTriangle.begin(), kMarkerTriangle.end()),
                Bound(kMarkerTriangle)};
   return table;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -38,6 +39,14 @@ class ShapeRecord {
 using ShapeTable = std::array<ShapeRecord, 29>;
 // Indices 0-3: the balloon caps; 4: never filled.
 using BalloonShapeTable = std::array<ShapeRecord, 5>;
+
+// The picture whose mask gives shape index, and its key colour; none for
+// the marker's triangle (27) and the unused last entry.
+struct ShapeSource {
+  const Bitmap* picture;
+  std::uint32_t key;
+};
+std::optional<ShapeSource> SourceOf(int index);
 
 ShapeTable BuildShapeTable();
 BalloonShapeTable BuildBalloonShapes();

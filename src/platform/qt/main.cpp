@@ -2,14 +2,11 @@
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/random.h"
-#include "app/scene.h"
+#include "app/run.h"
 #include "platform/qt/qt_desktop.h"
 
 namespace {
@@ -54,12 +51,5 @@ int main(int argc, char** argv) {
   }
 
   kelvory::QtDesktop desktop;
-  const auto clockMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
-  kelvory::LcgRandom random(static_cast<std::uint32_t>(clockMs));
-  kelvory::Scene scene(desktop, random);
-  scene.start();
-  desktop.waitUntil(kelvory::Desktop::kNever, [] { return false; });
-  return 0;
+  return kelvory::RunToy(desktop);
 }

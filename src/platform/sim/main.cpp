@@ -11,6 +11,7 @@
 
 #include "app/random.h"
 #include "app/scene.h"
+#include "assets/pictures.h"
 #include "platform/sim/script.h"
 #include "platform/sim/sim_desktop.h"
 #include "shapes/shape_table.h"
@@ -40,20 +41,17 @@ void PrintShape(std::string_view table, std::size_t index, const kelvory::ShapeR
 void PrintShapes() {
   const kelvory::ShapeTable table = kelvory::BuildShapeTable();
   for (std::size_t i = 0; i < table.size(); ++i) {
-    int w = 36, h = 36;
-    if (i <= 6) w = 50, h = 48;
-    if (i == 7) w = 5, h = 21;
-    if (i == 8 || i == 10) w = 17, h = 12;
-    if (i == 9) w = 21, h = 5;
-    if (i == 24 || i == 25) w = 31, h = 14;
-    if (i == 27) w = 14, h = 10;
-    if (i == 28) w = 0, h = 0;
+    const auto source = kelvory::SourceOf(static_cast<int>(i));
+    // The marker has no picture: its window is 14 x 10.
+    const int w = source ? source->picture->width : (i == 27 ? 14 : 0);
+    const int h = source ? source->picture->height : (i == 27 ? 10 : 0);
     PrintShape("main", i, table[i], w, h);
   }
   const kelvory::BalloonShapeTable caps = kelvory::BuildBalloonShapes();
   for (std::size_t i = 0; i < caps.size(); ++i) {
-    const int w = i == 4 ? 0 : (i == 0 || i == 3 ? 8 : 7);
-    PrintShape("balloon", i, caps[i], w, i == 4 ? 0 : 18);
+    const kelvory::Bitmap* cap =
+        i < 4 ? &kelvory::assets::balloonCap(static_cast<int>(i)) : nullptr;
+    PrintShape("balloon", i, caps[i], cap ? cap->width : 0, cap ? cap->height : 0);
   }
 }
 

@@ -1,10 +1,6 @@
 #include <windows.h>
 
-#include <chrono>
-#include <cstdint>
-
-#include "app/random.h"
-#include "app/scene.h"
+#include "app/run.h"
 #include "platform/win32/win32_desktop.h"
 
 // Linked as a GUI program (-mwindows): no console comes up, and the C
@@ -21,12 +17,5 @@ int main() {
   if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
   kelvory::Win32Desktop desktop;
-  const auto clockMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                           std::chrono::system_clock::now().time_since_epoch())
-                           .count();
-  kelvory::LcgRandom random(static_cast<std::uint32_t>(clockMs));
-  kelvory::Scene scene(desktop, random);
-  scene.start();
-  desktop.waitUntil(kelvory::Desktop::kNever, [] { return false; });
-  return 0;
+  return kelvory::RunToy(desktop);
 }
