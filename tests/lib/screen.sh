@@ -10,6 +10,7 @@
 #   expect FILE X Y RGB WHAT, differ FILE X Y RGB WHAT
 #   count_changed A B TOP BOTTOM [LEFT]   how many pixels differ in those rows
 #   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
+#   ends_cleanly PID WHY [TENTHS]   the program leaves in time (5 s) with status 0
 
 width=1920
 height=1080
@@ -85,4 +86,18 @@ keep() {
   mkdir -p "$ARTIFACTS"
   convert -size "${width}x${height}" -depth 8 "rgb:$2" -crop "${width}x160+0+$((height - 160))" \
     +repage "$ARTIFACTS/$1.png"
+}
+
+ends_cleanly() {
+  local _ rc=0
+  for _ in $(seq "${3:-50}"); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$1" 2>/dev/null; then
+    fail "kelvory did not end on $2"
+    return 1
+  fi
+  wait "$1" || rc=$?
+  [[ $rc == 0 ]] || fail "kelvory exited with $rc on $2"
 }

@@ -134,17 +134,8 @@ if command -v xdotool >/dev/null 2>&1; then
   shot "$work/menu-end.rgb"
   keep menu "$work/menu-end.rgb"
   xdotool key Up Return
-  for _ in $(seq 50); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$app_pid" 2>/dev/null; then
-    fail "kelvory did not end on 終了"
-  else
-    rc=0
-    wait "$app_pid" || rc=$?
+  if ends_cleanly "$app_pid" 終了; then
     app_pid=""
-    [[ $rc == 0 ]] || fail "kelvory exited with $rc on 終了"
     grep -q '^Tyouka=0\{39\}' "$work/app/KVY.ini" 2>/dev/null || fail "終了 saved no catches"
   fi
   rm -f "$work/app/KVY.ini"
@@ -157,17 +148,8 @@ fi
 
 # SIGTERM ends the session: the catches are saved and the program leaves.
 kill -TERM "$app_pid"
-for _ in $(seq 50); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$app_pid" 2>/dev/null; then
-  fail "kelvory ignored SIGTERM"
-else
-  rc=0
-  wait "$app_pid" || rc=$?
+if ends_cleanly "$app_pid" SIGTERM; then
   app_pid=""
-  [[ $rc == 0 ]] || fail "kelvory exited with $rc on SIGTERM"
   grep -q '^Tyouka=' "$work/app/KVY.ini" 2>/dev/null || fail "no catches saved in KVY.ini"
 fi
 

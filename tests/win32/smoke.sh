@@ -179,17 +179,8 @@ if command -v xdotool >/dev/null 2>&1; then
   xdotool key Up
   sleep 0.3
   xdotool key Return
-  for _ in $(seq 100); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$app_pid" 2>/dev/null; then
-    fail "kelvory did not end on 終了"
-  else
-    rc=0
-    wait "$app_pid" || rc=$?
+  if ends_cleanly "$app_pid" 終了 100; then
     app_pid=""
-    [[ $rc == 0 ]] || fail "kelvory exited with $rc on 終了"
     tr -d '\r' <"$work/app/KVY.ini" 2>/dev/null | grep -qx 'Tyouka=0\{39\}' ||
       fail "終了 saved no catches: $(cat -A "$work/app/KVY.ini" 2>&1)"
   fi
@@ -216,17 +207,8 @@ fi
 # catches are saved and the program leaves.
 rm -f "$work/app/KVY.ini"
 timeout 60 "$wine" wineboot -e >>"$work/wineboot.log" 2>&1
-for _ in $(seq 100); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$app_pid" 2>/dev/null; then
-  fail "kelvory did not leave when the session ended"
-else
-  wait "$app_pid"
-  rc=$?
+if ends_cleanly "$app_pid" "the session's end" 100; then
   app_pid=""
-  [[ $rc == 0 ]] || fail "kelvory exited with $rc when the session ended"
   grep -q '^Tyouka=' "$work/app/KVY.ini" 2>/dev/null || fail "no catches saved in KVY.ini"
 fi
 
