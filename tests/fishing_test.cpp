@@ -304,6 +304,14 @@ TEST(Catch, TheThirteenthSpeciesEarnsTheCertificate) {
   EXPECT_NE(s.ini().find("Complete=1"), std::string::npos);
   EXPECT_EQ(s.tyouka(), "001001001001001001001001001001001001001");
   EXPECT_FALSE(s.loaded("frmFish"));
+
+  // Later catches only save the counts: the certificate is earned once.
+  s.desk.at(10'010, [&] { s.scene.frmFish().getFish(3, true); });
+  s.runUntil(20'000);
+  EXPECT_EQ(s.tyouka(), "001001001002001001001001001001001001001");
+  int completeWrites = 0;
+  for (const Event& e : s.events("write")) completeWrites += e["key"] == "Complete";
+  EXPECT_EQ(completeWrites, 1);
 }
 
 TEST(Catch, CountsStopAtTheLargestStoredValue) {

@@ -53,6 +53,42 @@ TEST(Script, StrikingAndFollowingTheColoursLandsAFish) {
   EXPECT_TRUE(s.events("error").empty());
 }
 
+// Lines nobody reads are never written out; the reactions to the ones that
+// are read must still come at the same moments, so the game goes the same.
+TEST(Script, AnUntracedRunPlaysTheSameGame) {
+  const Script player = parseScript(
+      "AT 0 press left\n"
+      "AT 0 release\n"
+      "AT 300 press left\n"
+      "AT 300 release\n"
+      "ON bite +50 press left\n"
+      "ON color win=frmCon ctrl=Picture1 rgb=#FF0000 release\n"
+      "ON color win=frmCon ctrl=Picture1 rgb=#0000FF press left\n"
+      "ON unload win=frmFish +900 release\n"
+      "ON unload win=frmFish +1000 press left\n"
+      "ON unload win=frmFish +1000 release\n",
+      "play.txt");
+  Session traced;
+  Session untraced(ScreenMetrics{}, 1, false);
+  for (Session* s : {&traced, &untraced}) {
+    apply(s->desk, player);
+    s->start();
+    s->runUntil(1'800'000);
+  }
+  EXPECT_TRUE(untraced.desk.trace().empty());
+  EXPECT_EQ(untraced.scene.CatchCount, traced.scene.CatchCount);
+  EXPECT_EQ(untraced.ini(), traced.ini());
+  int landed = 0;
+  for (int16_t c : traced.scene.CatchCount) landed += c;
+  EXPECT_GE(landed, 10);
+  const auto* a = traced.desk.findWindow("frmUki");
+  const auto* b = untraced.desk.findWindow("frmUki");
+  ASSERT_EQ(a == nullptr, b == nullptr);
+  if (a != nullptr) {
+    EXPECT_EQ(a->geometry, b->geometry);
+  }
+}
+
 TEST(Script, ActionsWithoutATargetAreReportedAndSkipped) {
   Session s;
   apply(s.desk,

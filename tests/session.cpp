@@ -19,10 +19,12 @@ std::filesystem::path FreshFolder() {
   return dir;
 }
 
-SimDesktop::Options OptionsFor(ScreenMetrics screen, const std::filesystem::path& dir) {
+SimDesktop::Options OptionsFor(ScreenMetrics screen, const std::filesystem::path& dir,
+                               bool keepTrace) {
   SimDesktop::Options options;
   options.screen = screen;
   options.folder = dir.string();
+  options.keepTrace = keepTrace;
   return options;
 }
 
@@ -43,8 +45,8 @@ double Event::num(std::string_view key) const {
   return v.empty() ? 0.0 : std::stod(v);
 }
 
-Session::Session(ScreenMetrics screen, std::uint32_t seed)
-    : dir(FreshFolder()), desk(OptionsFor(screen, dir)), rnd(seed), scene(desk, rnd) {}
+Session::Session(ScreenMetrics screen, std::uint32_t seed, bool keepTrace)
+    : dir(FreshFolder()), desk(OptionsFor(screen, dir, keepTrace)), rnd(seed), scene(desk, rnd) {}
 
 Session::~Session() {
   desk.shutdown();

@@ -28,7 +28,7 @@ struct Event {
 // folder, so tests may run side by side.
 class Session {
  public:
-  explicit Session(ScreenMetrics screen = {}, std::uint32_t seed = 1);
+  explicit Session(ScreenMetrics screen = {}, std::uint32_t seed = 1, bool keepTrace = true);
   ~Session();
 
   // The settings file in the program folder.

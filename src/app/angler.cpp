@@ -61,7 +61,8 @@ void AnglerWindow::load() {
   const std::string counts = ReadSetting(scene.desktop, "Data", "Tyouka");
   if (!counts.empty()) scene.CatchCount = DecodeCatchCounts(counts);
 
-  scene.frmMenu().setCompleteVisible(ReadSetting(scene.desktop, "Data", "Complete") == "1");
+  scene.CompleteSaved = ReadSetting(scene.desktop, "Data", "Complete") == "1";
+  scene.frmMenu().setCompleteVisible(scene.CompleteSaved);
 }
 
 void AnglerWindow::dock() {

@@ -100,6 +100,7 @@ class Scene final : public InputSink {
   std::optional<BalloonShapeTable> balloonShapes;  // built on the first balloon
   double TaskbarTop = 0;
   CatchCounts CatchCount{};
+  bool CompleteSaved = false;  // the file says Complete=1, as far as we know
   FishingState st;
 
  private:

@@ -110,8 +110,9 @@ void FishWindow::count(std::int32_t fishIndex) {
   const bool complete =
       std::all_of(scene.CatchCount.begin(), scene.CatchCount.begin() + kSpeciesCount,
                   [](std::int16_t c) { return c != 0; });
-  if (complete) {
-    WriteSetting(scene.desktop, "Data", "Complete", "1");
+  // Once the file holds it, every later catch would only write it again.
+  if (complete && !scene.CompleteSaved) {
+    scene.CompleteSaved = WriteSetting(scene.desktop, "Data", "Complete", "1");
     scene.frmMenu().setCompleteVisible(true);
   }
 }

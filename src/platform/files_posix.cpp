@@ -60,7 +60,8 @@ std::optional<std::string> read(const std::string& path) {
   return out.str();
 }
 
-bool replace(const std::string& path, std::string_view content) {
+bool replace(const std::string& path, std::string_view content, Keep keep) {
+  const bool toDisk = keep == Keep::ThroughPowerCut;
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
   const bool existed = ::stat(path.c_str(), &st) == 0;
@@ -69,11 +70,13 @@ bool replace(const std::string& path, std::string_view content) {
   if (fd.get() < 0) return false;
   // mkstemp makes the file private; the settings keep the mode they had.
   ::fchmod(fd.get(), existed ? (st.st_mode & 07777) : 0644);
-  const bool written = WriteAll(fd.get(), content) && ::fsync(fd.get()) == 0 && fd.close();
+  const bool written =
+      WriteAll(fd.get(), content) && (!toDisk || ::fsync(fd.get()) == 0) && fd.close();
   if (!written || ::rename(temp.c_str(), path.c_str()) != 0) {
     ::unlink(temp.c_str());
     return false;
   }
+  if (!toDisk) return true;
   // The rename itself is on disk only once the folder is.
   Fd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY));
   if (folder.get() >= 0) ::fsync(folder.get());

@@ -50,7 +50,8 @@ std::optional<std::string> read(const std::string& path) {
   return out.str();
 }
 
-bool replace(const std::string& path, std::string_view content) {
+bool replace(const std::string& path, std::string_view content, Keep keep) {
+  const bool toDisk = keep == Keep::ThroughPowerCut;
   const std::wstring target = Wide(path);
   const std::wstring temp = target + L".new";
   Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -59,10 +60,10 @@ bool replace(const std::string& path, std::string_view content) {
   DWORD written = 0;
   const bool ok = WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()),
                             &written, nullptr) &&
-                  written == content.size() && FlushFileBuffers(file.get());
+                  written == content.size() && (!toDisk || FlushFileBuffers(file.get()));
   file.close();
-  if (!ok || !MoveFileExW(temp.c_str(), target.c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const DWORD move = MOVEFILE_REPLACE_EXISTING | (toDisk ? MOVEFILE_WRITE_THROUGH : 0);
+  if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), move)) {
     DeleteFileW(temp.c_str());
     return false;
   }

@@ -30,10 +30,15 @@ namespace kelvory::files {
 // The whole file, or nothing when it is missing or cannot be read.
 std::optional<std::string> read(const std::string& path);
 
+// How much a replaced file survives. Every replacement is whole when the
+// program is killed at any moment; waiting until it is on the disk also
+// keeps it through a power cut, which a simulated session never meets.
+enum class Keep { ThroughPowerCut, ThroughKill };
+
 // Replaces the file's content so that a crash at any moment leaves either the
 // old or the new content: a new file in the same folder, flushed, renamed over
 // the old one. Returns false when that could not be done.
-bool replace(const std::string& path, std::string_view content);
+bool replace(const std::string& path, std::string_view content, Keep keep = Keep::ThroughPowerCut);
 
 // One value of the profile file at path; "" when the file, the section or
 // the key is missing.
@@ -41,7 +46,7 @@ std::string readValue(std::string_view section, std::string_view key, const std:
 // Sets one value of the profile file at path, keeping everything else in
 // it; false when the file could not be replaced.
 bool writeValue(std::string_view section, std::string_view key, std::string_view value,
-                const std::string& path);
+                const std::string& path, Keep keep = Keep::ThroughPowerCut);
 
 // Whether a new file can be made in the folder.
 bool writableFolder(const std::string& folder);

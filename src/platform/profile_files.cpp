@@ -11,8 +11,9 @@ std::string readValue(std::string_view section, std::string_view key, const std:
 }
 
 bool writeValue(std::string_view section, std::string_view key, std::string_view value,
-                const std::string& path) {
-  return replace(path, profile::setValue(read(path).value_or(std::string()), section, key, value));
+                const std::string& path, Keep keep) {
+  return replace(path, profile::setValue(read(path).value_or(std::string()), section, key, value),
+                 keep);
 }
 
 std::string settingsFolder(const std::string& programFolder, const std::string& userFolder) {

@@ -86,7 +86,9 @@ int usageError(std::string_view message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
   kelvory::SimDesktop::Options options;
+  options.keepTrace = false;  // streamed as it happens, never read back
   std::uint32_t seed = 1;
   kelvory::Desktop::Ms until = 600000;
   std::string scriptPath;

@@ -233,8 +233,8 @@ void apply(SimDesktop& desktop, const Script& script) {
       desktop.at(c.time, std::move(run));
     } else {
       desktop.onEveryEvent(
-          [event = c.event, fields = c.fields](std::string_view line) {
-            if (sim::fieldOf(line, "ev") != event) return false;
+          c.event,
+          [fields = c.fields](std::string_view line) {
             for (const auto& [key, value] : fields)
               if (sim::fieldOf(line, key) != value) return false;
             return true;

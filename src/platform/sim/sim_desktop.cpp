@@ -70,9 +70,13 @@ std::string_view iconName(MsgIcon i) {
 }
 
 std::string rgbText(Rgb c) {
-  char buf[8];
-  std::snprintf(buf, sizeof buf, "#%02X%02X%02X", c.r, c.g, c.b);
-  return buf;
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string text = "#";
+  for (const int part : {c.r, c.g, c.b}) {
+    text += kHex[(part >> 4) & 15];
+    text += kHex[part & 15];
+  }
+  return text;
 }
 
 bool isSurfaceName(std::string_view name) { return name.empty() || name == "surface"; }
@@ -113,16 +117,41 @@ SimDesktop::SimDesktop(Options options) : options_(std::move(options)) {
     const auto here = std::filesystem::current_path(ec);
     options_.folder = ec ? std::string(".") : here.string();
   }
+  noteReaders();
 }
 
 SimDesktop::~SimDesktop() { shutdown(); }
 
 // ---- trace -------------------------------------------------------------
 
-void SimDesktop::emit(const sim::TraceLine& line) {
+bool SimDesktop::readsSome(std::string_view ev) const {
+  return std::any_of(readEvs_.begin(), readEvs_.end(), [ev](const std::string& e) {
+    return e.size() == ev.size() && std::string_view(e) == ev;
+  });
+}
+
+void SimDesktop::noteReaders() {
+  readsEvery_ =
+      options_.keepTrace || stream_ != nullptr ||
+      std::any_of(watches_.begin(), watches_.end(), [](const Watch& w) { return w.ev.empty(); });
+  readEvs_.clear();
+  const auto note = [this](const std::string& ev) {
+    if (std::find(readEvs_.begin(), readEvs_.end(), ev) == readEvs_.end()) readEvs_.push_back(ev);
+  };
+  for (const Watch& w : watches_) note(w.ev);
+  for (const Hook& h : hooks_) note(h.filter.ev);
+}
+
+void SimDesktop::streamTraceTo(std::ostream* out) {
+  stream_ = out;
+  noteReaders();
+}
+
+void SimDesktop::record(const sim::TraceLine& line) {
   if (ended_) return;  // after "end" nothing is shown
-  trace_.push_back(line.text());
-  if (stream_ != nullptr) *stream_ << trace_.back() << '\n';
+  const std::string text = line.text();
+  if (options_.keepTrace) trace_.push_back(text);
+  if (stream_ != nullptr) *stream_ << text << '\n';
   // Armed reactions are queued, not run here: the game is in the middle of
   // the call that wrote the line.
   std::vector<Hook> fired;
@@ -135,14 +164,16 @@ void SimDesktop::emit(const sim::TraceLine& line) {
       ++it;
     }
   }
+  if (!fired.empty()) noteReaders();
   for (Hook& h : fired) at(now_ + h.delay, std::move(h.action));
   for (std::size_t i = 0; i < watches_.size(); ++i) {
-    if (watches_[i].match(trace_.back())) at(now_ + watches_[i].delay, watches_[i].action);
+    const Watch& w = watches_[i];
+    if ((w.ev.empty() || w.ev == line.ev()) && w.match(text)) at(now_ + w.delay, w.action);
   }
 }
 
 void SimDesktop::error(std::string_view message) {
-  emit(sim::TraceLine(now_, "error").str("message", message));
+  emit(traceLine("error").str("message", message));
 }
 
 // ---- lookups -----------------------------------------------------------
@@ -158,9 +189,10 @@ SimDesktop::ControlState* SimDesktop::liveControl(WindowId id, ControlId control
   return &w->controls[control - 1];
 }
 
-std::string SimDesktop::controlName(const WindowState& w, ControlId control) const {
+const std::string& SimDesktop::controlName(const WindowState& w, ControlId control) const {
+  static const std::string surface;
   const ControlState* c = w.control(control);
-  return c == nullptr ? std::string() : c->created.name;
+  return c == nullptr ? surface : c->created.name;
 }
 
 const SimDesktop::WindowState* SimDesktop::findWindow(std::string_view name) const {
@@ -247,10 +279,7 @@ WindowId SimDesktop::createWindow(const WindowDesc& desc) {
   w.back = desc.back;
   windows_.emplace(id, std::move(w));
   zOrder_.push_back(id);
-  emit(sim::TraceLine(now_, "load")
-           .str("win", desc.name)
-           .integer("id", id)
-           .str("rgb", rgbText(desc.back)));
+  emit(traceLine("load").str("win", desc.name).integer("id", id).str("rgb", rgbText(desc.back)));
   return id;
 }
 
@@ -263,14 +292,14 @@ void SimDesktop::destroyWindow(WindowId id) {
   std::erase(zOrder_, id);
   const std::string name = it->second.created.name;
   windows_.erase(it);
-  emit(sim::TraceLine(now_, "unload").str("win", name));
+  emit(traceLine("unload").str("win", name));
 }
 
 void SimDesktop::setGeometry(WindowId id, const Twips& g) {
   WindowState* w = liveWindow(id);
   if (w == nullptr || w->geometry == g) return;
   w->geometry = g;
-  emit(sim::TraceLine(now_, "move")
+  emit(traceLine("move")
            .str("win", w->created.name)
            .str("ctrl", "")
            .num("left", g.left)
@@ -283,7 +312,7 @@ void SimDesktop::show(WindowId id) {
   WindowState* w = liveWindow(id);
   if (w == nullptr || w->visible) return;
   w->visible = true;
-  emit(sim::TraceLine(now_, "show").str("win", w->created.name));
+  emit(traceLine("show").str("win", w->created.name));
 }
 
 void SimDesktop::showModal(WindowId id) {
@@ -291,7 +320,7 @@ void SimDesktop::showModal(WindowId id) {
   if (w == nullptr || (w->visible && w->modal)) return;
   w->visible = true;
   w->modal = true;
-  emit(sim::TraceLine(now_, "show").str("win", w->created.name).boolean("modal", true));
+  emit(traceLine("show").str("win", w->created.name).boolean("modal", true));
 }
 
 void SimDesktop::hide(WindowId id) {
@@ -299,7 +328,7 @@ void SimDesktop::hide(WindowId id) {
   if (w == nullptr || !w->visible) return;
   w->visible = false;
   w->modal = false;  // a hidden window no longer holds the input
-  emit(sim::TraceLine(now_, "hide").str("win", w->created.name));
+  emit(traceLine("hide").str("win", w->created.name));
 }
 
 void SimDesktop::sendToBack(WindowId id) {
@@ -307,7 +336,7 @@ void SimDesktop::sendToBack(WindowId id) {
   if (w == nullptr || (!zOrder_.empty() && zOrder_.front() == id)) return;
   std::erase(zOrder_, id);
   zOrder_.insert(zOrder_.begin(), id);
-  emit(sim::TraceLine(now_, "order").str("win", w->created.name).str("to", "back"));
+  emit(traceLine("order").str("win", w->created.name).str("to", "back"));
 }
 
 void SimDesktop::bringToFront(WindowId id) {
@@ -315,7 +344,7 @@ void SimDesktop::bringToFront(WindowId id) {
   if (w == nullptr || (!zOrder_.empty() && zOrder_.back() == id)) return;
   std::erase(zOrder_, id);
   zOrder_.push_back(id);
-  emit(sim::TraceLine(now_, "order").str("win", w->created.name).str("to", "front"));
+  emit(traceLine("order").str("win", w->created.name).str("to", "front"));
 }
 
 void SimDesktop::setBackColor(WindowId id, ControlId control, Rgb colour) {
@@ -328,7 +357,7 @@ void SimDesktop::setBackColor(WindowId id, ControlId control, Rgb colour) {
     target = &c->back;
   }
   *target = colour;
-  emit(sim::TraceLine(now_, "color")
+  emit(traceLine("color")
            .str("win", w->created.name)
            .str("ctrl", controlName(*w, control))
            .str("rgb", rgbText(colour)));
@@ -347,7 +376,7 @@ void SimDesktop::setPicture(WindowId id, ControlId control, const Picture& pictu
   }
   *source = picture.source;
   *bitmap = picture.bitmap;
-  emit(sim::TraceLine(now_, "picture")
+  emit(traceLine("picture")
            .str("win", w->created.name)
            .str("ctrl", controlName(*w, control))
            .str("src", picture.source));
@@ -359,7 +388,7 @@ ShapeResult SimDesktop::setShape(WindowId id, const Shape& shape) {
   if (shapeResult_ != ShapeResult::Ok) return shapeResult_;
   ShapeInfo info{std::string(shape.table), shape.index, shape.rects.size()};
   w->shape = info;
-  emit(sim::TraceLine(now_, "shape")
+  emit(traceLine("shape")
            .str("win", w->created.name)
            .str("table", info.table)
            .integer("index", info.index)
@@ -371,10 +400,7 @@ void SimDesktop::clearText(WindowId id) {
   WindowState* w = liveWindow(id);
   if (w == nullptr || w->texts.empty()) return;
   w->texts.clear();
-  emit(sim::TraceLine(now_, "text")
-           .str("win", w->created.name)
-           .str("ctrl", "")
-           .boolean("clear", true));
+  emit(traceLine("text").str("win", w->created.name).str("ctrl", "").boolean("clear", true));
 }
 
 void SimDesktop::printText(WindowId id, std::string_view text, double x, double y,
@@ -382,7 +408,7 @@ void SimDesktop::printText(WindowId id, std::string_view text, double x, double 
   WindowState* w = liveWindow(id);
   if (w == nullptr) return;
   w->texts.push_back(PrintedText{std::string(text), x, y, font});
-  emit(sim::TraceLine(now_, "text")
+  emit(traceLine("text")
            .str("win", w->created.name)
            .str("ctrl", "")
            .num("x", x)
@@ -415,7 +441,7 @@ void SimDesktop::setControlGeometry(WindowId id, ControlId control, const Twips&
   ControlState* c = liveControl(id, control);
   if (c == nullptr || c->geometry == g) return;
   c->geometry = g;
-  emit(sim::TraceLine(now_, "move")
+  emit(traceLine("move")
            .str("win", liveWindow(id)->created.name)
            .str("ctrl", c->created.name)
            .num("left", g.left)
@@ -434,7 +460,7 @@ void SimDesktop::setText(WindowId id, ControlId control, std::string_view text) 
     target = &c->text;
   }
   *target = text;
-  emit(sim::TraceLine(now_, "text")
+  emit(traceLine("text")
            .str("win", w->created.name)
            .str("ctrl", controlName(*w, control))
            .str("text", text));
@@ -452,7 +478,7 @@ void SimDesktop::setVisible(WindowId id, ControlId control, bool visible) {
   ControlState* c = liveControl(id, control);
   if (c == nullptr) return;
   c->visible = visible;
-  emit(sim::TraceLine(now_, "visible")
+  emit(traceLine("visible")
            .str("win", liveWindow(id)->created.name)
            .str("ctrl", c->created.name)
            .boolean("visible", visible));
@@ -462,7 +488,7 @@ void SimDesktop::setToolTip(WindowId id, ControlId control, std::string_view tip
   ControlState* c = liveControl(id, control);
   if (c == nullptr) return;
   c->toolTip = tip;
-  emit(sim::TraceLine(now_, "tooltip")
+  emit(traceLine("tooltip")
            .str("win", liveWindow(id)->created.name)
            .str("ctrl", c->created.name)
            .str("text", tip));
@@ -484,7 +510,7 @@ void SimDesktop::setMenuItemVisible(MenuId id, int item, bool visible) {
   MenuItemDesc& entry = it->second.items[static_cast<std::size_t>(item)];
   entry.visible = visible;
   const WindowState* owner = window(it->second.owner);
-  emit(sim::TraceLine(now_, "visible")
+  emit(traceLine("visible")
            .str("win", owner != nullptr ? owner->created.name : std::string())
            .str("item", entry.name)
            .boolean("visible", visible));
@@ -509,13 +535,13 @@ std::optional<int> SimDesktop::popupMenu(MenuId id) {
   dialogs_.push_back(std::move(dialog));
   const PopOnExit pop(dialogs_);
   const std::size_t index = dialogs_.size() - 1;
-  emit(sim::TraceLine(now_, "menu")
+  emit(traceLine("menu")
            .str("win", owner != nullptr ? owner->created.name : std::string())
            .strings("items", names));
   waitForDialog(index);
   const Dialog& d = dialogs_[index];
   const std::optional<int> chosen = d.closed ? d.chosen : std::nullopt;
-  sim::TraceLine line(now_, "menu-closed");
+  sim::TraceLine line = traceLine("menu-closed");
   if (chosen) {
     line.str("item", d.items[static_cast<std::size_t>(*chosen)].name);
   } else {
@@ -532,7 +558,7 @@ MsgAnswer SimDesktop::messageBox(std::string_view text, MsgButtons buttons, MsgI
   dialogs_.push_back(std::move(dialog));
   const PopOnExit pop(dialogs_);
   const std::size_t index = dialogs_.size() - 1;
-  emit(sim::TraceLine(now_, "msgbox")
+  emit(traceLine("msgbox")
            .str("text", text)
            .str("style", buttons == MsgButtons::YesNo ? "yesno" : "ok")
            .str("icon", iconName(icon)));
@@ -541,7 +567,7 @@ MsgAnswer SimDesktop::messageBox(std::string_view text, MsgButtons buttons, MsgI
   // Nobody answered: the cautious answer.
   const MsgAnswer result =
       d.closed ? d.answer : (buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok);
-  emit(sim::TraceLine(now_, "msgbox-closed").str("answer", answerName(result)));
+  emit(traceLine("msgbox-closed").str("answer", answerName(result)));
   return result;
 }
 
@@ -610,7 +636,7 @@ TimerId SimDesktop::createTimer(WindowId owner, std::string_view name, std::func
   t.state.id = id;
   t.state.owner = owner;
   t.state.name = name;
-  t.tick = std::move(tick);
+  t.tick = std::make_shared<const std::function<void()>>(std::move(tick));
   timers_.emplace(id, std::move(t));
   return id;
 }
@@ -637,7 +663,7 @@ void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
     if (enabled && intervalMs > 0) scheduleTick(t, now_);
   }
   const WindowState* owner = window(t.state.owner);
-  emit(sim::TraceLine(now_, "timer")
+  emit(traceLine("timer")
            .str("win", owner != nullptr ? owner->created.name : std::string())
            .str("ctrl", t.state.name)
            .boolean("enabled", enabled)
@@ -648,8 +674,18 @@ void SimDesktop::destroyTimer(TimerId id) { timers_.erase(id); }
 
 // ---- event loop --------------------------------------------------------
 
+namespace {
+
+template <class Queued>
+bool Later(const Queued& a, const Queued& b) {
+  return a.t != b.t ? a.t > b.t : a.sequence > b.sequence;
+}
+
+}  // namespace
+
 void SimDesktop::schedule(Ms t, Event event) {
-  queue_.emplace(std::make_pair(std::max(t, now_), sequence_++), std::move(event));
+  queue_.push_back(Queued{std::max(t, now_), sequence_++, std::move(event)});
+  std::push_heap(queue_.begin(), queue_.end(), Later<Queued>);
 }
 
 void SimDesktop::at(Ms t, std::function<void()> action) {
@@ -665,12 +701,20 @@ void SimDesktop::onEvent(std::string_view ev, std::function<void()> action, Ms d
 
 void SimDesktop::onEveryEvent(std::function<bool(std::string_view)> match,
                               std::function<void()> action, Ms delay) {
-  watches_.push_back(Watch{std::move(match), std::move(action), std::max<Ms>(delay, 0)});
+  onEveryEvent({}, std::move(match), std::move(action), delay);
+}
+
+void SimDesktop::onEveryEvent(std::string_view ev, std::function<bool(std::string_view)> match,
+                              std::function<void()> action, Ms delay) {
+  watches_.push_back(
+      Watch{std::string(ev), std::move(match), std::move(action), std::max<Ms>(delay, 0)});
+  noteReaders();
 }
 
 void SimDesktop::onEvent(EventFilter filter, std::function<void()> action, Ms delay) {
   const int remaining = std::max(filter.occurrence, 1);
   hooks_.push_back(Hook{std::move(filter), remaining, std::max<Ms>(delay, 0), std::move(action)});
+  noteReaders();
 }
 
 void SimDesktop::dispatch(Event& event) {
@@ -684,19 +728,19 @@ void SimDesktop::dispatch(Event& event) {
     return;
   }
   // The next tick is due one interval after this one, however long the
-  // handler takes; the handler may destroy the timer, so it runs from a copy.
+  // handler takes.
   scheduleTick(it->second, now_);
-  const std::function<void()> tick = it->second.tick;
-  if (tick) tick();
+  const auto tick = it->second.tick;
+  if (*tick) (*tick)();
 }
 
 bool SimDesktop::dispatchNext(Ms deadline) {
   if (ended_ || queue_.empty()) return false;
-  const auto it = queue_.begin();
-  if (it->first.first > deadline) return false;
-  now_ = std::max(now_, it->first.first);
-  Event event = std::move(it->second);
-  queue_.erase(it);
+  if (queue_.front().t > deadline) return false;
+  std::pop_heap(queue_.begin(), queue_.end(), Later<Queued>);
+  now_ = std::max(now_, queue_.back().t);
+  Event event = std::move(queue_.back().event);
+  queue_.pop_back();
   dispatch(event);
   return true;
 }
@@ -768,9 +812,11 @@ std::string SimDesktop::readProfileString(std::string_view section, std::string_
 
 bool SimDesktop::writeProfileString(std::string_view section, std::string_view key,
                                     std::string_view value, const std::string& path) {
-  const bool ok = files::writeValue(section, key, value, path);
+  // A simulated session cannot lose power; the disk flush would cost
+  // most of a fast run's time.
+  const bool ok = files::writeValue(section, key, value, path, files::Keep::ThroughKill);
   // Only the file's name: the trace must not depend on where the run happens.
-  emit(sim::TraceLine(now_, "write")
+  emit(traceLine("write")
            .str("file", std::filesystem::path(path).filename().string())
            .str("section", section)
            .str("key", key)
@@ -779,10 +825,10 @@ bool SimDesktop::writeProfileString(std::string_view section, std::string_view k
   return ok;
 }
 
-void SimDesktop::mark(Moment m) { emit(sim::TraceLine(now_, momentName(m))); }
+void SimDesktop::mark(Moment m) { emit(traceLine(momentName(m))); }
 
 void SimDesktop::endProgram() {
-  if (!ended_) emit(sim::TraceLine(now_, "end"));
+  if (!ended_) emit(traceLine("end"));
   ended_ = true;
   throw Ended{};
 }
@@ -813,10 +859,7 @@ bool SimDesktop::accepts(const WindowState& w, std::string_view action, std::str
     }
   }
   if (!refused) return true;
-  emit(sim::TraceLine(now_, "refused")
-           .str("action", action)
-           .str("win", w.created.name)
-           .str("ctrl", control));
+  emit(traceLine("refused").str("action", action).str("win", w.created.name).str("ctrl", control));
   return false;
 }
 
@@ -835,7 +878,7 @@ void SimDesktop::press(std::string_view window, std::string_view control, MouseB
   }
   const WindowId id = t->window->id;
   captures_[button] = Capture{id, t->control};
-  emit(sim::TraceLine(now_, "input")
+  emit(traceLine("input")
            .str("action", "press")
            .str("win", t->window->created.name)
            .str("ctrl", ctl)
@@ -868,7 +911,7 @@ void SimDesktop::release(std::string_view window, std::string_view control, Mous
     return;
   }
   const WindowState& w = *liveWindow(id);
-  emit(sim::TraceLine(now_, "input")
+  emit(traceLine("input")
            .str("action", "release")
            .str("win", w.created.name)
            .str("ctrl", controlName(w, ctlId))
@@ -888,7 +931,7 @@ void SimDesktop::click(std::string_view window, std::string_view control) {
     error("no input sink");
     return;
   }
-  emit(sim::TraceLine(now_, "input")
+  emit(traceLine("input")
            .str("action", "click")
            .str("win", t->window->created.name)
            .str("ctrl", ctl));
@@ -907,7 +950,7 @@ void SimDesktop::hover(std::string_view window, std::string_view control) {
     error("no input sink");
     return;
   }
-  emit(sim::TraceLine(now_, "input")
+  emit(traceLine("input")
            .str("action", "hover")
            .str("win", t->window->created.name)
            .str("ctrl", ctl));
@@ -923,7 +966,7 @@ void SimDesktop::close(std::string_view window) {
     error("no input sink");
     return;
   }
-  emit(sim::TraceLine(now_, "input").str("action", "close").str("win", t->window->created.name));
+  emit(traceLine("input").str("action", "close").str("win", t->window->created.name));
   sink_->closeRequested(t->window->id);
 }
 
@@ -934,14 +977,14 @@ void SimDesktop::endSession() {
     return;
   }
   // The session ends whatever dialog is open.
-  emit(sim::TraceLine(now_, "input").str("action", "end-session").str("win", ""));
+  emit(traceLine("input").str("action", "end-session").str("win", ""));
   sink_->sessionEnding();
 }
 
 void SimDesktop::changeScreen(const ScreenMetrics& screen) {
   if (ended_ || outsideGame([this, screen] { changeScreen(screen); })) return;
   options_.screen = screen;
-  emit(sim::TraceLine(now_, "screen")
+  emit(traceLine("screen")
            .integer("width", screen.widthPx)
            .integer("height", screen.heightPx)
            .integer("workAreaBottom", screen.workAreaBottomPx)

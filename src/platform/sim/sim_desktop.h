@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/sim/trace.h"
 #include "platform/types.h"
 
 namespace kelvory {
 
 namespace sim {
-class TraceLine;
 class GameFiber;
 }  // namespace sim
 
@@ -36,6 +36,9 @@ class SimDesktop final : public Desktop {
   struct Options {
     ScreenMetrics screen{};
     std::string folder;  // the program folder; empty: the current directory
+    // Keeps every trace line for trace(); a run that only streams it or
+    // reacts to it can do without the memory.
+    bool keepTrace = true;
   };
 
   // Thrown by endProgram() so that whoever runs the desktop stops.
@@ -170,6 +173,10 @@ class SimDesktop final : public Desktop {
   // queued delay ms later.
   void onEveryEvent(std::function<bool(std::string_view line)> match, std::function<void()> action,
                     Ms delay = 0);
+  // The same, for lines with that "ev" only: other lines need not be written
+  // out for it.
+  void onEveryEvent(std::string_view ev, std::function<bool(std::string_view line)> match,
+                    std::function<void()> action, Ms delay = 0);
 
   // Input, delivered at once to the input sink. Windows are found by name
   // (the latest live one), controls by the name they were created with; "" or
@@ -204,13 +211,14 @@ class SimDesktop final : public Desktop {
   const TimerState* timer(TimerId id) const;
   const std::vector<std::string>& trace() const { return trace_; }
   // Every later trace line is also written to out (with a newline).
-  void streamTraceTo(std::ostream* out) { stream_ = out; }
+  void streamTraceTo(std::ostream* out);
   void clearTrace() { trace_.clear(); }
 
  private:
   struct Timer {
     TimerState state;
-    std::function<void()> tick;
+    // Shared, so a tick runs on even when its handler destroys the timer.
+    std::shared_ptr<const std::function<void()>> tick;
     std::uint64_t generation = 0;
   };
   struct Menu {
@@ -245,8 +253,18 @@ class SimDesktop final : public Desktop {
   bool outsideGame(std::function<void()> action);
   WindowState* liveWindow(WindowId id);
   ControlState* liveControl(WindowId id, ControlId control);
-  std::string controlName(const WindowState& w, ControlId control) const;
-  void emit(const sim::TraceLine& line);
+  const std::string& controlName(const WindowState& w, ControlId control) const;
+  // A line at the present time, muted when nobody would read it.
+  sim::TraceLine traceLine(std::string_view ev) const {
+    return sim::TraceLine(now_, ev, !readsEvery_ && !readsSome(ev));
+  }
+  bool readsSome(std::string_view ev) const;
+  // Notes which lines anyone reads, after the readers changed.
+  void noteReaders();
+  void emit(const sim::TraceLine& line) {
+    if (!line.muted()) record(line);
+  }
+  void record(const sim::TraceLine& line);
   void error(std::string_view message);
   void schedule(Ms t, Event event);
   void dispatch(Event& event);
@@ -267,7 +285,12 @@ class SimDesktop final : public Desktop {
   Ms now_ = 0;
   bool ended_ = false;
   std::uint64_t sequence_ = 0;
-  std::map<std::pair<Ms, std::uint64_t>, Event> queue_;
+  struct Queued {
+    Ms t = 0;
+    std::uint64_t sequence = 0;  // equal times run in the order queued
+    Event event;
+  };
+  std::vector<Queued> queue_;  // a heap, the soonest on top
   ShapeResult shapeResult_ = ShapeResult::Ok;
   Ms limit_ = 0;  // the present run's deadline
   std::unique_ptr<sim::GameFiber> fiber_;
@@ -286,6 +309,7 @@ class SimDesktop final : public Desktop {
   std::map<MouseButton, Capture> captures_;
   std::vector<Hook> hooks_;
   struct Watch {
+    std::string ev;  // "": every line
     std::function<bool(std::string_view)> match;
     std::function<void()> action;
     Ms delay = 0;
@@ -293,6 +317,8 @@ class SimDesktop final : public Desktop {
   std::vector<Watch> watches_;
   std::vector<std::string> trace_;
   std::ostream* stream_ = nullptr;
+  bool readsEvery_ = true;            // every line is kept, streamed or watched
+  std::vector<std::string> readEvs_;  // otherwise, the "ev"s someone waits for
 };
 
 }  // namespace kelvory

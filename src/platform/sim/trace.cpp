@@ -49,8 +49,8 @@ std::string jsonNumber(double value) {
   return std::string(buf, result.ptr);
 }
 
-TraceLine::TraceLine(std::int64_t t, std::string_view ev) : ev_(ev) {
-  text_ = "{\"t\":" + std::to_string(t) + ",\"ev\":\"" + jsonEscape(ev) + "\"";
+void TraceLine::begin(std::int64_t t) {
+  text_ = "{\"t\":" + std::to_string(t) + ",\"ev\":\"" + jsonEscape(ev_) + "\"";
 }
 
 void TraceLine::key(std::string_view k) {
@@ -59,40 +59,30 @@ void TraceLine::key(std::string_view k) {
   text_ += "\":";
 }
 
-TraceLine& TraceLine::str(std::string_view k, std::string_view value) {
+void TraceLine::addStr(std::string_view k, std::string_view value) {
   if (k == "win") win_ = value;
   key(k);
   text_ += '"';
   text_ += jsonEscape(value);
   text_ += '"';
-  return *this;
 }
 
-TraceLine& TraceLine::num(std::string_view k, double value) {
+void TraceLine::addNum(std::string_view k, double value) {
   key(k);
   text_ += jsonNumber(value);
-  return *this;
 }
 
-TraceLine& TraceLine::integer(std::string_view k, std::int64_t value) {
+void TraceLine::addInteger(std::string_view k, std::int64_t value) {
   key(k);
   text_ += std::to_string(value);
-  return *this;
 }
 
-TraceLine& TraceLine::boolean(std::string_view k, bool value) {
+void TraceLine::addRaw(std::string_view k, std::string_view value) {
   key(k);
-  text_ += value ? "true" : "false";
-  return *this;
+  text_ += value;
 }
 
-TraceLine& TraceLine::null(std::string_view k) {
-  key(k);
-  text_ += "null";
-  return *this;
-}
-
-TraceLine& TraceLine::strings(std::string_view k, const std::vector<std::string>& values) {
+void TraceLine::addStrings(std::string_view k, const std::vector<std::string>& values) {
   key(k);
   text_ += '[';
   for (std::size_t i = 0; i < values.size(); ++i) {
@@ -102,7 +92,6 @@ TraceLine& TraceLine::strings(std::string_view k, const std::vector<std::string>
     text_ += '"';
   }
   text_ += ']';
-  return *this;
 }
 
 std::string fieldOf(std::string_view line, std::string_view key) {

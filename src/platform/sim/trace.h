@@ -50,30 +50,61 @@ namespace kelvory::sim {
 // The text of s as the inside of a JSON string literal.
 std::string jsonEscape(std::string_view s);
 // A number the way the trace prints it: integral values without a fraction,
-// others in the shortest form that reads back exactrly.
+// others in the shortest form that reads back exactly.
 std::string jsonNumber(double value);
 
 // The value of key in a trace line: strings unescaped, other values as
 // printed; "" when the line has no such key.
 std::string fieldOf(std::string_view line, std::string_view key);
 
-// Builds one trace line: {"t":..,"ev":..,...}.
+// Builds one trace line: {"t":..,"ev":..,...}; ev must outlive the line.
+// A muted line is one nobody will read: it keeps its "ev" and formats
+// nothing, so an untraced run costs next to no time.
 class TraceLine {
  public:
-  TraceLine(std::int64_t t, std::string_view ev);
-  TraceLine& str(std::string_view key, std::string_view value);
-  TraceLine& num(std::string_view key, double value);
-  TraceLine& integer(std::string_view key, std::int64_t value);
-  TraceLine& boolean(std::string_view key, bool value);
-  TraceLine& null(std::string_view key);
-  TraceLine& strings(std::string_view key, const std::vector<std::string>& values);
-  const std::string& ev() const { return ev_; }
+  TraceLine(std::int64_t t, std::string_view ev, bool muted = false) : muted_(muted), ev_(ev) {
+    if (!muted_) begin(t);
+  }
+  TraceLine& str(std::string_view key, std::string_view value) {
+    if (!muted_) addStr(key, value);
+    return *this;
+  }
+  TraceLine& num(std::string_view key, double value) {
+    if (!muted_) addNum(key, value);
+    return *this;
+  }
+  TraceLine& integer(std::string_view key, std::int64_t value) {
+    if (!muted_) addInteger(key, value);
+    return *this;
+  }
+  TraceLine& boolean(std::string_view key, bool value) {
+    if (!muted_) addRaw(key, value ? "true" : "false");
+    return *this;
+  }
+  TraceLine& null(std::string_view key) {
+    if (!muted_) addRaw(key, "null");
+    return *this;
+  }
+  TraceLine& strings(std::string_view key, const std::vector<std::string>& values) {
+    if (!muted_) addStrings(key, values);
+    return *this;
+  }
+  std::string_view ev() const { return ev_; }
   const std::string& win() const { return win_; }  // its "win" value, if any
+  bool muted() const { return muted_; }
   std::string text() const { return text_ + "}"; }
 
  private:
+  void begin(std::int64_t t);
   void key(std::string_view k);
-  std::string ev_;
+  void addStr(std::string_view key, std::string_view value);
+  void addNum(std::string_view key, double value);
+  void addInteger(std::string_view key, std::int64_t value);
+  void addRaw(std::string_view key, std::string_view value);
+  void addStrings(std::string_view key, const std::vector<std::string>& values);
+
+  bool muted_;
+  std::string_view ev_;
   std::string win_;
   std::string text_;
 };
