@@ -461,27 +461,51 @@ def timing(trace):
     }
 
 
+def fs_type(path):
+    """The type of the file system path lies on, from /proc/mounts."""
+    best, kind = "", "?"
+    path = os.path.realpath(path)
+    with open("/proc/mounts") as f:
+        for line in f:
+            parts = line.split()
+            mnt = parts[1]
+            if (path == mnt or path.startswith(mnt.rstrip("/") + "/")) and len(mnt) >= len(best):
+                best, kind = mnt, parts[2]
+    return kind
+
+
 def measure_sim(hours):
     sim = os.path.join(ROOT, "build/bench-qt/kelvory-sim")
     script = os.path.join(BENCH, "play.txt")
     until = str(int(hours * 3600 * 1000))
-    out = {}
-    with tempfile.TemporaryDirectory() as d:
-        for mode, args, sink in (("quiet", ["--quiet"], subprocess.DEVNULL),
-                                 ("trace to /dev/null", [], subprocess.DEVNULL)):
-            best = None
-            for _ in range(3):
+    # The simulator saves the counts after every catch, as the toy does; where
+    # that file lives decides much of the wall time, so both kinds are shown.
+    shm = "/dev/shm" if os.path.isdir("/dev/shm") and fs_type("/dev/shm") == "tmpfs" else None
+    disk = tempfile.gettempdir()
+    modes = []
+    if shm:
+        modes.append(("quiet", "--quiet, settings on tmpfs", ["--quiet"], shm))
+    modes.append(("disk", f"--quiet, settings on {fs_type(disk)}", ["--quiet"], disk))
+    modes.append(("trace", "trace streamed to /dev/null", [], shm or disk))
+    out = {"modes": []}
+    for key, label, args, base in modes:
+        best = None
+        for _ in range(5):
+            with tempfile.TemporaryDirectory(dir=base) as d:
                 t0 = time.monotonic()
                 subprocess.run([sim, "--dir", d, "--until", until, *args, script],
-                               stdout=sink, check=True)
+                               stdout=subprocess.DEVNULL, check=True)
                 dt = time.monotonic() - t0
-                best = dt if best is None else min(best, dt)
-            out[mode] = {"wall_s": best, "vh_per_s": hours / best}
-        # How much play the script makes: every catch is a cast, a bite and a fight.
+            best = dt if best is None else min(best, dt)
+        out[key] = {"label": label, "wall_s": best, "vh_per_s": hours / best}
+        out["modes"].append(key)
+    # How much play the script makes: every catch is a cast, a bite and a fight.
+    with tempfile.TemporaryDirectory() as d:
         r = subprocess.run([sim, "--dir", d, "--until", until, script], capture_output=True,
                            text=True, check=True)
-        out["catches"] = r.stdout.count('"load","win":"frmFish"')
-        out["lines"] = r.stdout.count("\n")
+    out["catches"] = r.stdout.count('"load","win":"frmFish"')
+    out["lines"] = r.stdout.count("\n")
+    out["saves"] = r.stdout.count('"ev":"write"')
     return out
 
 
@@ -577,14 +601,14 @@ def build_rows(R):
                          val, pval, "", verdict(ok)))
     sim = R.get("sim")
     if sim:
-        q = sim["quiet"]
-        rows.append((f"Simulator, virtual hours per second ({sim['hours']} h, {sim['catches']} catches, --quiet)",
-                     ">= 50 vh/s", f"{q['vh_per_s']:.1f} vh/s ({q['wall_s']:.2f} s)", "", "",
-                     verdict(q["vh_per_s"] >= 50)))
-        t = sim["trace to /dev/null"]
-        rows.append(("Simulator, trace streamed to /dev/null", ">= 50 vh/s",
-                     f"{t['vh_per_s']:.1f} vh/s ({t['wall_s']:.2f} s)", "", "",
-                     verdict(t["vh_per_s"] >= 50)))
+        for key in sim["modes"]:
+            m = sim[key]
+            traced = key == "trace"
+            rows.append((f"Simulator, virtual hours per second ({sim['hours']} h, {sim['catches']} "
+                         f"catches, {sim['saves']} saves; {m['label']})",
+                         "-" if traced else ">= 50 vh/s",
+                         f"{m['vh_per_s']:.1f} vh/s ({m['wall_s']:.2f} s)", "", "",
+                         "n/a" if traced else verdict(m["vh_per_s"] >= 50)))
     return rows
 
 
@@ -616,7 +640,7 @@ def main():
     ap.add_argument("--duration", type=float, default=30.0)
     ap.add_argument("--quick", action="store_true")
     ap.add_argument("--startup-runs", type=int, default=10)
-    ap.add_argument("--sim-hours", type=float, default=2.0)
+    ap.add_argument("--sim-hours", type=float, default=10.0)
     ap.add_argument("--no-wine", action="store_true")
     a = ap.parse_args()
     if a.quick:
@@ -719,13 +743,17 @@ def main():
         "Timing from the KELVORY_TRACE millisecond stamps of the default (blocking) build; the "
         "polling column shows the same for the polling build.",
     ]
-    sim = R.get("sim", {}).get("quiet")
-    if sim and sim["vh_per_s"] < 50:
+    sim = R.get("sim", {})
+    R["notes"].append(
+        "Simulator: best of five runs, each in a fresh settings folder. With the trace off no line "
+        "is formatted; the wall time is the game's own work plus one settings save per catch.")
+    disk = sim.get("disk")
+    if disk and disk["vh_per_s"] < 50:
         R["notes"].append(
-            "Simulator miss: the game runs on a thread of its own and every wait is a hand-over "
-            "between two threads (mutex and condition variable), so the wall time is mostly "
-            "scheduler wake-ups rather than work; every trace line is also formatted and kept in "
-            "memory even with --quiet.")
+            f"Simulator on {disk['label'].split(' on ')[-1]}: each save renames a new file over "
+            "the old one, and the file system starts writing the new file's data at that rename "
+            "(ext4's replace-by-rename safeguard), so the run waits on the disk rather than the CPU; "
+            "a settings folder on tmpfs takes that wait away.")
     w = R["sessions"].get("wine")
     if w and w.get("vmhwm_kb") and w["vmhwm_kb"] > 10 * 1024:
         R["notes"].append(

@@ -18,7 +18,10 @@ std::string FileWith(int count) {
   return "; mine\r\n[Data]\r\nTyouka=" + EncodeCatchCounts(counts) + "\r\nComplete=1\r\n";
 }
 
-// A writer killed at any moment leaves the old file or the new one, whole.
+constexpr files::Keep kBothKinds[] = {files::Keep::ThroughPowerCut, files::Keep::ThroughKill};
+
+// A writer killed at any moment leaves the old file or the new one, whole,
+// whether it waits for the disk or not.
 TEST(Durability, AKilledWriterLeavesAWholeFile) {
   const auto dir =
       std::filesystem::temp_directory_path() / ("kelvory-durability-" + std::to_string(::getpid()));
@@ -27,11 +30,12 @@ TEST(Durability, AKilledWriterLeavesAWholeFile) {
   const std::string path = (dir / "KVY.ini").string();
   ASSERT_TRUE(files::replace(path, FileWith(0)));
   std::mt19937 random(5);
-  for (int round = 0; round < 500; ++round) {
+  for (int round = 0; round < 600; ++round) {
+    const files::Keep keep = kBothKinds[round % 2];
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int n = 1;; ++n) files::replace(path, FileWith(n));
+      for (int n = 1;; ++n) files::replace(path, FileWith(n), keep);
     }
     ::usleep(std::uniform_int_distribution<unsigned>(0, 3000)(random));
     ::kill(child, SIGKILL);
@@ -49,11 +53,15 @@ TEST(Durability, ReplacingKeepsTheFilesMode) {
       std::filesystem::temp_directory_path() / ("kelvory-mode-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const auto path = dir / "KVY.ini";
-  ASSERT_TRUE(files::replace(path.string(), "a"));
-  std::filesystem::permissions(path, std::filesystem::perms(0640));
-  ASSERT_TRUE(files::replace(path.string(), "b"));
-  EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms(0640));
+  for (const files::Keep keep : kBothKinds) {
+    ASSERT_TRUE(files::replace(path.string(), "a", keep));
+    std::filesystem::permissions(path, std::filesystem::perms(0640));
+    ASSERT_TRUE(files::replace(path.string(), "b", keep));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0640));
+    EXPECT_EQ(files::read(path.string()), "b");
+    std::filesystem::remove(path);
+  }
   std::filesystem::remove_all(dir);
 }
 
