@@ -208,8 +208,12 @@ LRESULT DeskWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
       if (wParam == SPI_SETWORKAREA) listener_.screenChanged();
       break;
-    default:
+    default: {
+      // A restarted Explorer brings a new taskbar, maybe of another size.
+      static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+      if (taskbarCreated != 0 && message == taskbarCreated) listener_.screenChanged();
       break;
+    }
   }
   return DefWindowProcW(hwnd(), message, wParam, lParam);
 }
