@@ -27,19 +27,21 @@ TEST(Script, NamesTheBadLine) {
   EXPECT_EQ(ErrorOf("ON color rgb=#FF0000 release  # let go while it pulls"), "");
 }
 
-// The player of the game's own example: strike on every bite, hold while
-// blue, let go while red.
+// A scripted player: casts, strikes on every bite, holds while blue and
+// lets go while red.
+constexpr std::string_view kStrikeAndFollow =
+    "AT 0 press left\n"
+    "AT 0 release\n"
+    "AT 300 press left\n"
+    "AT 300 release\n"
+    "ON bite +50 press left\n"
+    "ON color win=frmCon ctrl=Picture1 rgb=#FF0000 release\n"
+    "ON color win=frmCon ctrl=Picture1 rgb=#0000FF press left\n";
+
 TEST(Script, StrikingAndFollowingTheColoursLandsAFish) {
   Session s;
-  apply(s.desk, parseScript("AT 0 press left\n"
-                            "AT 0 release\n"
-                            "AT 300 press left\n"
-                            "AT 300 release\n"
-                            "ON bite +50 press left\n"
-                            "ON color win=frmCon ctrl=Picture1 rgb=#FF0000 release\n"
-                            "ON color win=frmCon ctrl=Picture1 rgb=#0000FF press left\n"
-                            "AT 100000 press right\n"
-                            "ON menu +10 menu 終了\n",
+  apply(s.desk, parseScript(std::string(kStrikeAndFollow) + "AT 100000 press right\n"
+                                                            "ON menu +10 menu 終了\n",
                             "land.txt"));
   s.start();
   EXPECT_FALSE(s.runUntil(200'000));
@@ -56,18 +58,12 @@ TEST(Script, StrikingAndFollowingTheColoursLandsAFish) {
 // Lines nobody reads are never written out; the reactions to the ones that
 // are read must still come at the same moments, so the game goes the same.
 TEST(Script, AnUntracedRunPlaysTheSameGame) {
-  const Script player = parseScript(
-      "AT 0 press left\n"
-      "AT 0 release\n"
-      "AT 300 press left\n"
-      "AT 300 release\n"
-      "ON bite +50 press left\n"
-      "ON color win=frmCon ctrl=Picture1 rgb=#FF0000 release\n"
-      "ON color win=frmCon ctrl=Picture1 rgb=#0000FF press left\n"
-      "ON unload win=frmFish +900 release\n"
-      "ON unload win=frmFish +1000 press left\n"
-      "ON unload win=frmFish +1000 release\n",
-      "play.txt");
+  // It casts again once each caught fish has gone.
+  const Script player = parseScript(std::string(kStrikeAndFollow) +
+                                        "ON unload win=frmFish +900 release\n"
+                                        "ON unload win=frmFish +1000 press left\n"
+                                        "ON unload win=frmFish +1000 release\n",
+                                    "play.txt");
   Session traced;
   Session untraced(ScreenMetrics{}, 1, false);
   for (Session* s : {&traced, &untraced}) {

@@ -11,6 +11,8 @@
 #   count_changed A B TOP BOTTOM [LEFT]   how many pixels differ in those rows
 #   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
 #   ends_cleanly PID WHY [TENTHS]   the program leaves in time (5 s) with status 0
+#   start_qt_program PROG  runs a copy of the Qt program in $work/app, its
+#                         output in $work/app.log; sets app_pid
 
 width=1920
 height=1080
@@ -59,6 +61,24 @@ stop_xvfb() {
 }
 
 shot() { import -window root -depth 8 "rgb:$1"; }
+
+# The program keeps KVY.ini beside itself: run a copy, not the build output.
+# It has two seconds to draw itself; ending sooner is a failure of its own.
+start_qt_program() {
+  export QT_QPA_PLATFORM=xcb
+  export XDG_RUNTIME_DIR="$work/xdg"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  mkdir -p "$work/app"
+  cp "$1" "$work/app/kelvory"
+  (cd "$work/app" && exec ./kelvory >"$work/app.log" 2>&1) &
+  app_pid=$!
+  sleep 2
+  if ! kill -0 "$app_pid" 2>/dev/null; then
+    echo "FAIL: kelvory exited early"
+    cat "$work/app.log"
+    exit 1
+  fi
+}
 
 pixel() { od -An -tx1 -j $((($3 * width + $2) * 3)) -N3 "$1" | tr -d ' \n'; }
 

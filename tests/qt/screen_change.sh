@@ -22,19 +22,9 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-mkdir "$work/app"
-cp "$prog" "$work/app/kelvory"
-
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
-
-(cd "$work/app" && exec ./kelvory >"$work/app.log" 2>&1) &
-app_pid=$!
-sleep 2
-kill -0 "$app_pid" 2>/dev/null || { echo "FAIL: kelvory exited early"; cat "$work/app.log"; exit 1; }
+start_qt_program "$prog"
 
 # The scene along a bottom edge: the 3-px sea on the last three rows from
 # the panel's right edge on, the angler's boat 7 px above the edge, the

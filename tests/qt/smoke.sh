@@ -27,25 +27,9 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb
-export QT_QPA_PLATFORM=xcb
-export XDG_RUNTIME_DIR="$work/xdg"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-# The program keeps KVY.ini beside itself: run a copy, not the build output.
-mkdir "$work/app"
-cp "$prog" "$work/app/kelvory"
-
 shot "$work/root.rgb" || { echo "FAIL: no screenshot"; exit 1; }
 root=$(pixel "$work/root.rgb" 960 500)
-
-(cd "$work/app" && exec ./kelvory >"$work/app.log" 2>&1) &
-app_pid=$!
-sleep 2
-if ! kill -0 "$app_pid" 2>/dev/null; then
-  echo "FAIL: kelvory exited early"
-  cat "$work/app.log"
-  exit 1
-fi
+start_qt_program "$prog"
 shot "$work/run.rgb"
 keep start "$work/run.rgb"
 
