@@ -13,7 +13,7 @@ struct Piece {
 };
 
 // The three pieces after ShowBalloon(text, 6000, 9000, side).
-std::array<Piece, 3> Layout(std::string_view text, int side) {
+std::array<Piece, 3> Layout(std::string_view text, BalloonSide side) {
   Session s;
   s.start();
   s.desk.at(10, [&] { ShowBalloon(s.scene, text, 6000, 9000, side); });
@@ -36,7 +36,7 @@ std::array<Piece, 3> Layout(std::string_view text, int side) {
 
 TEST(Balloon, TailAtTheLeftGrowsToTheRight) {
   // 6 half-width characters: 6 x 6 px x 15 twips.
-  const auto [l, c, r] = Layout("HIT!!!", 0);
+  const auto [l, c, r] = Layout("HIT!!!", BalloonSide::Right);
   EXPECT_EQ(l.geometry, (Twips{6000, 9000 - 150, 120, 270}));
   EXPECT_EQ(c.geometry, (Twips{6120, 9000 - 140, 540, 220}));
   EXPECT_EQ(r.geometry, (Twips{6660, 9000 - 150, 105, 270}));
@@ -46,7 +46,7 @@ TEST(Balloon, TailAtTheLeftGrowsToTheRight) {
 
 TEST(Balloon, TailAtTheRightIsTheMirrorImage) {
   // 5 full-width characters: 5 x 11 px x 15 twips.
-  const auto [l, c, r] = Layout("バレタ！！", 1);
+  const auto [l, c, r] = Layout("バレタ！！", BalloonSide::Left);
   EXPECT_EQ(c.geometry.width, 825);
   EXPECT_EQ(l.geometry, (Twips{6000 - 825 - 105, 8850, 105, 270}));
   EXPECT_EQ(c.geometry.left, 6000 - 825);
@@ -58,9 +58,9 @@ TEST(Balloon, TailAtTheRightIsTheMirrorImage) {
 TEST(Balloon, EveryMessageStartsFromFreshPieces) {
   Session s;
   s.start();
-  s.desk.at(10, [&] { ShowBalloon(s.scene, "HIT!!!", 6000, 9000, 0); });
+  s.desk.at(10, [&] { ShowBalloon(s.scene, "HIT!!!", 6000, 9000, BalloonSide::Right); });
   s.desk.at(20, [&] { s.scene.unloadBalloon(); });
-  s.desk.at(30, [&] { ShowBalloon(s.scene, "たい", 6000, 9000, 0); });
+  s.desk.at(30, [&] { ShowBalloon(s.scene, "たい", 6000, 9000, BalloonSide::Right); });
   s.runUntil(40);
   const auto& centre = s.window("frmC");
   ASSERT_EQ(centre.texts.size(), 1u);

@@ -9,18 +9,14 @@
 #include "panel/control_panel.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
 namespace {
 
 WindowDesc AnglerDesc() {
-  WindowDesc desc;
-  desc.name = "frmMan";
-  desc.frame = Frame::None;
-  desc.back = kBlack;
-  desc.geometry = {0, 0, 750, 720};
-  return desc;
+  return {.name = "frmMan", .frame = Frame::None, .back = kBlack, .geometry = {0, 0, 750, 720}};
 }
 
 }  // namespace
@@ -38,10 +34,9 @@ void AnglerWindow::setFrame(int k) {
 
 void AnglerWindow::load() {
   SizeTo50x48(form);
-  ApplyShape(scene, 0, form);
+  ApplyShape(scene, shape::Angler(0), form);
 
-  const ScreenMetrics m = scene.desktop.metrics();
-  scene.TaskbarTop = static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
+  scene.TaskbarTop = scene.taskbarTopTwips();
 
   ControlPanel& con = scene.frmCon();
   con.form.setTop(scene.TaskbarTop - con.form.height());
@@ -75,7 +70,7 @@ void AnglerWindow::shake() {
   Timer1.setEnabled(false);
   ShakeFrame = Int(scene.rnd.next() * 2.0);
   setFrame(5 + ShakeFrame);
-  ApplyShape(scene, 5 + ShakeFrame, form);
+  ApplyShape(scene, shape::Angler(5 + ShakeFrame), form);
   Timer1.setInterval(Int(scene.rnd.next() * 100.0 + 100.0));
   Timer1.setEnabled(true);
 }

@@ -12,8 +12,7 @@ namespace kelvory {
 bool ReadyToRedock(const Scene& scene) { return !scene.st.SequenceBusy && !scene.st.Reeling; }
 
 void Redock(Scene& scene) {
-  const ScreenMetrics m = scene.desktop.metrics();
-  const double taskbarTop = static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
+  const double taskbarTop = scene.taskbarTopTwips();
   const double shift = taskbarTop - scene.TaskbarTop;
   scene.TaskbarTop = taskbarTop;
 

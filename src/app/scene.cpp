@@ -119,6 +119,16 @@ double Scene::screenWidthTwips() const {
   return static_cast<double>(m.widthPx) * m.twipsPerPixel;
 }
 
+double Scene::screenHeightTwips() const {
+  const ScreenMetrics m = desktop.metrics();
+  return static_cast<double>(m.heightPx) * m.twipsPerPixel;
+}
+
+double Scene::taskbarTopTwips() const {
+  const ScreenMetrics m = desktop.metrics();
+  return static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
+}
+
 bool Scene::SaveCatchCounts() {
   return WriteSetting(desktop, "Data", "Tyouka", EncodeCatchCounts(CatchCount));
 }

@@ -93,6 +93,10 @@ class Scene final : public InputSink {
   // Ends the program at once.
   [[noreturn]] void end();
   double screenWidthTwips() const;
+  double screenHeightTwips() const;
+  // The taskbar's top edge (the work area's bottom) as the desktop has it
+  // now; TaskbarTop keeps the value the scene was docked at.
+  double taskbarTopTwips() const;
 
   Desktop& desktop;
   Random& rnd;

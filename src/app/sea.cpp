@@ -3,11 +3,8 @@
 namespace kelvory {
 
 std::unique_ptr<GameWindow> MakeSea(Scene& scene) {
-  WindowDesc desc;
-  desc.name = "frmSea";
-  desc.frame = Frame::None;
-  desc.back = kBlue;
-  return std::make_unique<GameWindow>(scene, desc);
+  return std::make_unique<GameWindow>(
+      scene, WindowDesc{.name = "frmSea", .frame = Frame::None, .back = kBlue});
 }
 
 }  // namespace kelvory

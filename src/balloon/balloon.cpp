@@ -1,26 +1,21 @@
 #include "balloon/balloon.h"
 
+#include "app/fonts.h"
 #include "app/scene.h"
 #include "assets/pictures.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 
 namespace kelvory {
 namespace {
 
-const Font& BalloonFont() {
-  static const Font font{"ＭＳ Ｐゴシック", 8.25, false, false};
-  return font;
-}
-
 std::unique_ptr<GameWindow> MakePiece(Scene& scene, const char* name, const char* caption, Rgb back,
                                       Twips design) {
-  WindowDesc desc;
-  desc.name = name;
-  desc.caption = caption;
-  desc.frame = Frame::None;
-  desc.back = back;
-  desc.geometry = design;
-  return std::make_unique<GameWindow>(scene, desc);
+  return std::make_unique<GameWindow>(scene, WindowDesc{.name = name,
+                                                        .frame = Frame::None,
+                                                        .caption = caption,
+                                                        .back = back,
+                                                        .geometry = design});
 }
 
 Picture Cap(int index) {
@@ -35,11 +30,7 @@ void ShapeCap(Scene& scene, Form& piece, int cap, double width) {
 }
 
 ControlDesc LineDesc(const char* name, double y, double width) {
-  ControlDesc desc;
-  desc.name = name;
-  desc.kind = ControlKind::Line;
-  desc.line = {0, y, width, y};
-  return desc;
+  return {.name = name, .kind = ControlKind::Line, .line = {0, y, width, y}};
 }
 
 }  // namespace
@@ -56,24 +47,24 @@ std::unique_ptr<GameWindow> MakeBalloonRight(Scene& scene) {
   return MakePiece(scene, "frmR", "RIGHT", kRed, {0, 0, 5370, 285});
 }
 
-void ShowBalloon(Scene& scene, std::string_view text, double x, double y, int side) {
+void ShowBalloon(Scene& scene, std::string_view text, double x, double y, BalloonSide side) {
   Form& centre = scene.frmC().form;
   centre.clearText();
   if (!scene.balloonShapes) scene.balloonShapes = BuildBalloonShapes();
   Form& left = scene.frmL().form;
   const double top = y - left.height();
 
-  centre.setWidth(scene.desktop.textWidth(BalloonFont(), text));
+  centre.setWidth(scene.desktop.textWidth(SmallFont(), text));
   centre.setHeight(220);
-  centre.printText(text, 0, 40, BalloonFont());
+  centre.printText(text, 0, 40, SmallFont());
 
   Form& right = scene.frmR().form;
-  if (side == 0) {
-    ShapeCap(scene, left, 0, 120);
-    ShapeCap(scene, right, 1, 105);
-  } else if (side == 1) {
-    ShapeCap(scene, left, 2, 105);
-    ShapeCap(scene, right, 3, 120);
+  if (side == BalloonSide::Right) {
+    ShapeCap(scene, left, cap::kLeftWithTail, 120);
+    ShapeCap(scene, right, cap::kRight, 105);
+  } else {
+    ShapeCap(scene, left, cap::kLeft, 105);
+    ShapeCap(scene, right, cap::kRightWithTail, 120);
     x -= centre.width() + left.width();
   }
 

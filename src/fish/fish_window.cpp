@@ -13,19 +13,18 @@
 #include "float/float_window.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
 namespace {
 
 WindowDesc FishDesc(Scene& scene) {
-  WindowDesc desc;
-  desc.name = "frmFish";
-  desc.frame = Frame::None;
-  desc.back = Rgb{255, 0, 180};
   // Starts under the water line, where nothing of it shows.
-  desc.geometry = {0, scene.frmSea().form.top(), 540, 540};
-  return desc;
+  return {.name = "frmFish",
+          .frame = Frame::None,
+          .back = Rgb{255, 0, 180},
+          .geometry = {0, scene.frmSea().form.top(), 540, 540}};
 }
 
 // The angler's middle plus 100 twips: where the fish stands.
@@ -36,7 +35,7 @@ double FishLeft(Scene& scene) {
 
 // The float splashes with one of its two spray frames.
 void Splash(Scene& scene, FloatWindow& uki, bool first) {
-  ApplyShape(scene, first ? 24 : 25, uki.form);
+  ApplyShape(scene, first ? shape::kSpray : shape::kSprayHigh, uki.form);
   uki.setFrame(first ? 4 : 5);
 }
 
@@ -59,13 +58,13 @@ void FishWindow::getFish(std::int32_t fishIndex, bool hooked) {
   if (!hooked) {
     scene.unloadFloat();
     form.setLeft(form.left() - 150);
-    ApplyShape(scene, 26, form);
+    ApplyShape(scene, shape::kEmptyHook, form);
     form.setPicture({&assets::emptyHook(), "Picture1(99)"});
     Timer1.setEnabled(false);
   } else {
     dragFloat();
     if (!alive()) return;
-    ApplyShape(scene, 11 + fishIndex, form);
+    ApplyShape(scene, shape::Fish(fishIndex), form);
     form.setPicture({&assets::fish(fishIndex), "Picture1(" + std::to_string(fishIndex) + ")"});
     count(fishIndex);
   }
@@ -77,7 +76,7 @@ void FishWindow::getFish(std::int32_t fishIndex, bool hooked) {
 
   if (hooked) {
     ShowBalloon(scene, FishName(fishIndex), form.left() + Half(form.width()),
-                form.top() - Half(form.height()), 0);
+                form.top() - Half(form.height()), BalloonSide::Right);
     WaitMs(scene, 3000);
     scene.unloadBalloon();
   } else {

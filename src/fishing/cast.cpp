@@ -11,9 +11,7 @@ namespace {
 
 // The Top at which the float, at its present height, rests on the sea.
 std::int32_t RestingTop(Scene& scene, const Form& uki) {
-  const ScreenMetrics m = scene.desktop.metrics();
-  const double taskbarTop = static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
-  return Round(taskbarTop - uki.height() - scene.frmSea().form.height());
+  return Round(scene.taskbarTopTwips() - uki.height() - scene.frmSea().form.height());
 }
 
 }  // namespace

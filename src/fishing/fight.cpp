@@ -9,6 +9,7 @@
 #include "float/float_window.h"
 #include "panel/control_panel.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
@@ -55,7 +56,7 @@ bool HalfStep(Scene& scene, FloatWindow& uki, int frame) {
   }
   const double r = scene.rnd.next();
   f.setTop(Int(r * 8.0 - 4.0) + st.FightTop);
-  ApplyShape(scene, frame == 4 ? 24 : 25, f);
+  ApplyShape(scene, shape::FloatFrame(frame), f);
   uki.setFrame(frame);
   scene.desktop.mark(Moment::FightHalfStep);
   WaitMs(scene, 75);
@@ -68,15 +69,16 @@ void LoseFish(Scene& scene, FloatWindow& uki) {
   man.Timer1.setEnabled(false);
   Form& f = uki.form;
   f.setLeft(f.left() + Half(f.width()));
-  ApplyShape(scene, 7, f);
+  ApplyShape(scene, shape::kFloatUpright, f);
   uki.setFrame(0);
   f.setHeight(315);
   f.setWidth(75);
   uki.Timer1.setEnabled(true);
-  ShowBalloon(scene, "バレタ！！", man.form.left() + Half(man.form.width()), man.form.top(), 0);
+  ShowBalloon(scene, "バレタ！！", man.form.left() + Half(man.form.width()), man.form.top(),
+              BalloonSide::Right);
   scene.frmV().form.hide();
   man.setFrame(5);
-  ApplyShape(scene, 5, man.form);
+  ApplyShape(scene, shape::Angler(5), man.form);
   WaitMs(scene, 1500);
   scene.st.SequenceBusy = false;
   scene.unloadBalloon();
@@ -103,7 +105,7 @@ void FightFish(Scene& scene) {
   // out of the water during "HIT!!!".
   uki->Timer1.setEnabled(false);
   SizeTo31x14(f);
-  ApplyShape(scene, 24, f);
+  ApplyShape(scene, shape::kSpray, f);
   uki->setFrame(4);
   f.move(f.left() - Half(f.width()), scene.TaskbarTop - f.height());
   st.FightTop = Round(f.top());
@@ -113,7 +115,8 @@ void FightFish(Scene& scene) {
   }
 
   man.Timer1.setEnabled(true);
-  ShowBalloon(scene, "HIT!!!", man.form.left() + Half(man.form.width()), man.form.top(), 0);
+  ShowBalloon(scene, "HIT!!!", man.form.left() + Half(man.form.width()), man.form.top(),
+              BalloonSide::Right);
   Form& marker = scene.frmV().form;
   marker.setLeft(f.left() + Half(f.width() - marker.width()));
   marker.setTop(f.top() - marker.height());

@@ -8,6 +8,7 @@
 #include "float/float_window.h"
 #include "panel/control_panel.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 
 namespace kelvory {
 
@@ -17,14 +18,14 @@ void LandCatch(Scene& scene, bool hooked) {
   scene.rnd.reseed(scene.desktop.now());
   AnglerWindow& man = scene.frmMan();
   man.Timer1.setEnabled(false);
-  ApplyShape(scene, 6, man.form);
+  ApplyShape(scene, shape::Angler(6), man.form);
   man.setFrame(6);
   if (GameWindow* marker = scene.frmVIfLoaded()) marker->form.hide();
   if (FloatWindow* uki = scene.frmUkiIfLoaded()) uki->Timer1.setEnabled(false);
 
   for (int i = 5; i >= 0; --i) {
     man.setFrame(i);
-    ApplyShape(scene, i, man.form);
+    ApplyShape(scene, shape::Angler(i), man.form);
     if (i == 3) {
       const std::int32_t k = ChooseFish(st.FishSpan, st.FishPosition, scene.rnd);
       scene.frmFish().getFish(k, hooked);

@@ -9,18 +9,15 @@
 #include "assets/pictures.h"
 #include "fishing/wait.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
 namespace {
 
 WindowDesc FloatDesc() {
-  WindowDesc desc;
-  desc.name = "frmUki";
-  desc.frame = Frame::None;
-  desc.back = kBlack;
-  desc.geometry = {0, 0, 315, 75};  // the flat float, its design picture
-  return desc;
+  // The flat float, its design picture.
+  return {.name = "frmUki", .frame = Frame::None, .back = kBlack, .geometry = {0, 0, 315, 75}};
 }
 
 // The bound test of a counted loop: i has not passed end in the direction
@@ -28,8 +25,6 @@ WindowDesc FloatDesc() {
 bool NotPast(std::int32_t i, std::int32_t end, std::int32_t step) {
   return step >= 0 ? i <= end : i >= end;
 }
-
-constexpr int kShapeOfFrame[] = {7, 8, 9, 10, 24, 25};
 
 void SizeForFrame(int k, Form& form) {
   switch (k) {
@@ -64,7 +59,7 @@ void FloatWindow::setFrame(int k) {
 
 void FloatWindow::showFrame(int k) {
   SizeForFrame(k, form);
-  ApplyShape(scene, kShapeOfFrame[k], form);
+  ApplyShape(scene, shape::FloatFrame(k), form);
   setFrame(k);
 }
 
@@ -180,27 +175,28 @@ bool FloatWindow::besideAngler() const {
   return static_cast<float>(man.left() + man.width()) <= static_cast<float>(form.left() - 20);
 }
 
-void FloatWindow::PlayerHiku(double btop, int b) {
+void FloatWindow::PlayerHiku(double btop, Hiku b) {
   Timer1.setEnabled(false);
   const std::int32_t t0 = Round(form.top());
-  if (b == 0 || b == 2) {
+  if (b != Hiku::ReturnOnly) {
     pull(btop, b, t0);
     if (!alive()) return;
   }
-  if (b == 0 || b == 1) {
-    floatBack(btop, b == 1 ? Round(scene.frmSea().form.top() - form.height() + 20) : t0);
+  if (b != Hiku::PullOnly) {
+    floatBack(btop,
+              b == Hiku::ReturnOnly ? Round(scene.frmSea().form.top() - form.height() + 20) : t0);
     if (!alive()) return;
   }
   Timer1.setEnabled(true);
 }
 
-void FloatWindow::pull(double btop, int b, std::int32_t t0) {
+void FloatWindow::pull(double btop, Hiku b, std::int32_t t0) {
   const std::int32_t step = IDiv(btop - t0, 8);
   // Within 8 twips of the target, above or below it: the next pull starts
   // from a little higher, so the float jerks along under the surface. A
   // float just below the target must jerk too, or a held button would
   // spin the reel loop without ever bringing it in.
-  if (b == 2 && step == 0) {
+  if (b == Hiku::PullOnly && step == 0) {
     form.setTop(form.top() - 30);
     return;
   }

@@ -21,9 +21,14 @@ class FloatWindow final : public GameWindow {
 
   // Pulls the float down (or lets it up) to btop in about eight steps.
   void ukihikuhiku(double btop, bool b);
-  // Drags the float towards the angler: b = 2 pull only, 1 return only,
-  // 0 both.
-  void PlayerHiku(double btop, int b);
+  // What one call of PlayerHiku does while the user reels.
+  enum class Hiku {
+    PullAndReturn,  // pulled under to btop, then floats back up
+    ReturnOnly,     // the button was let go: float back up to the surface
+    PullOnly,       // the button is held: pulled under towards btop
+  };
+  // Drags the float towards the angler.
+  void PlayerHiku(double btop, Hiku b);
 
   Timer& Timer1;
   std::int32_t WaterTop = 0;
@@ -32,7 +37,7 @@ class FloatWindow final : public GameWindow {
  private:
   void tick();
   void bite(double height);
-  void pull(double btop, int b, std::int32_t t0);
+  void pull(double btop, Hiku b, std::int32_t t0);
   void floatBack(double btop, std::int32_t t0);
   bool besideAngler() const;
 };

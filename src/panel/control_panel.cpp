@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/angler.h"
+#include "app/fonts.h"
 #include "app/scene.h"
 #include "app/vbmath.h"
 #include "assets/pictures.h"
@@ -13,50 +14,36 @@
 #include "float/float_window.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
+#include "shapes/shape_table.h"
 
 namespace kelvory {
 namespace {
 
 WindowDesc PanelDesc() {
-  WindowDesc desc;
-  desc.name = "frmCon";
-  desc.frame = Frame::Thin;
-  desc.geometry = {0, 0, 1250, 230};
-  return desc;
-}
-
-const Font& ClockFont() {
-  static const Font font{"ＭＳ Ｐゴシック", 8.25, false, false};
-  return font;
+  return {.name = "frmCon", .frame = Frame::Thin, .geometry = {0, 0, 1250, 230}};
 }
 
 ControlDesc ClockDesc() {
-  ControlDesc desc;
-  desc.name = "Label1";
-  desc.kind = ControlKind::Label;
-  desc.box = {60, 30, 945, 165};
-  desc.text = ">>>>>";
-  desc.font = ClockFont();
-  return desc;
+  return {.name = "Label1",
+          .kind = ControlKind::Label,
+          .box = {60, 30, 945, 165},
+          .text = ">>>>>",
+          .font = SmallFont()};
 }
 
 ControlDesc PowerBarDesc() {
-  ControlDesc desc;
-  desc.name = "Picture2";
-  desc.kind = ControlKind::PictureBox;
-  desc.box = {45, 60, 930, 135};
-  desc.visible = false;
-  return desc;
+  return {.name = "Picture2",
+          .kind = ControlKind::PictureBox,
+          .box = {45, 60, 930, 135},
+          .visible = false};
 }
 
 ControlDesc ReelButtonDesc() {
-  ControlDesc desc;
-  desc.name = "Picture1";
-  desc.kind = ControlKind::PictureBox;
-  desc.box = {990, -30, 225, 300};
-  desc.back = kBlue;
-  desc.transparent = false;
-  return desc;
+  return {.name = "Picture1",
+          .kind = ControlKind::PictureBox,
+          .box = {990, -30, 225, 300},
+          .back = kBlue,
+          .transparent = false};
 }
 
 }  // namespace
@@ -191,7 +178,7 @@ void ControlPanel::DoCast() {
   for (int i = 0; i <= 4; ++i) {
     WaitMs(scene, 100);
     man.setFrame(i);
-    ApplyShape(scene, i, man.form);
+    ApplyShape(scene, shape::Angler(i), man.form);
   }
   FloatWindow& uki = scene.frmUki();
   uki.Timer1.setEnabled(false);
@@ -201,7 +188,7 @@ void ControlPanel::DoCast() {
   st.FloatUnder = false;
   uki.form.sendToBack();
   man.setFrame(5);
-  ApplyShape(scene, 5, man.form);
+  ApplyShape(scene, shape::Angler(5), man.form);
   uki.Timer1.setEnabled(true);
 }
 
@@ -211,7 +198,7 @@ bool ControlPanel::strikeAndReel() {
   if (FloatWindow* uki = scene.frmUkiIfLoaded()) uki->Timer1.setEnabled(false);
   st.StrikeFlag = true;
   AnglerWindow& man = scene.frmMan();
-  ApplyShape(scene, 6, man.form);
+  ApplyShape(scene, shape::Angler(6), man.form);
   man.setFrame(6);
   WaitMs(scene, 50);
   if (st.FloatUnder && st.UnderTime != -1) {
@@ -231,15 +218,15 @@ bool ControlPanel::strikeAndReel() {
       LandCatch(scene, false);
       return false;
     }
-    uki->PlayerHiku(seaTop - 30, 2);
+    uki->PlayerHiku(seaTop - 30, FloatWindow::Hiku::PullOnly);
   }
   man.Timer1.setEnabled(false);
   if (FloatWindow* uki = scene.frmUkiIfLoaded()) {
-    uki->PlayerHiku(seaTop, 1);
+    uki->PlayerHiku(seaTop, FloatWindow::Hiku::ReturnOnly);
     if (st.FloatUnder && uki->alive()) uki->Timer1.setEnabled(true);
   }
   man.setFrame(5);
-  ApplyShape(scene, 5, man.form);
+  ApplyShape(scene, shape::Angler(5), man.form);
   return true;
 }
 

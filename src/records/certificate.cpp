@@ -7,17 +7,14 @@ namespace kelvory {
 namespace {
 
 WindowDesc CertificateDesc(Scene& scene) {
-  WindowDesc desc;
-  desc.name = "FrmComplete";
-  desc.frame = Frame::Dialog;
-  desc.caption = "KVY";
-  desc.icon = true;
-  const ScreenMetrics m = scene.desktop.metrics();
   const double width = 3000, height = 2040;
   // Centred on the screen: the certificate is worth a look.
-  desc.geometry = {(scene.screenWidthTwips() - width) / 2,
-                   (static_cast<double>(m.heightPx) * m.twipsPerPixel - height) / 2, width, height};
-  return desc;
+  return {.name = "FrmComplete",
+          .frame = Frame::Dialog,
+          .caption = "KVY",
+          .icon = true,
+          .geometry = {(scene.screenWidthTwips() - width) / 2,
+                       (scene.screenHeightTwips() - height) / 2, width, height}};
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/angler.h"
+#include "app/fonts.h"
 #include "app/scene.h"
 #include "assets/pictures.h"
 #include "fish/catalogue.h"
@@ -12,37 +13,20 @@
 namespace kelvory {
 namespace {
 
-const Font& DialogFont() {
-  static const Font font{"ＭＳ Ｐゴシック", 9, false, false};
-  return font;
-}
-
 WindowDesc HistoryDesc() {
-  WindowDesc desc;
-  desc.name = "frmList";
-  desc.frame = Frame::Dialog;
-  desc.caption = "Kelvory";
-  desc.icon = true;
-  desc.geometry = {0, 0, 3180, 2715};
-  return desc;
+  return {.name = "frmList",
+          .frame = Frame::Dialog,
+          .caption = "Kelvory",
+          .icon = true,
+          .geometry = {0, 0, 3180, 2715}};
 }
 
 ControlDesc Label(const char* name, Twips box, const char* text) {
-  ControlDesc desc;
-  desc.name = name;
-  desc.kind = ControlKind::Label;
-  desc.box = box;
-  desc.text = text;
-  desc.font = DialogFont();
-  return desc;
+  return {.name = name, .kind = ControlKind::Label, .box = box, .text = text, .font = DialogFont()};
 }
 
 ControlDesc Line(std::string name, Segment segment) {
-  ControlDesc desc;
-  desc.name = std::move(name);
-  desc.kind = ControlKind::Line;
-  desc.line = segment;
-  return desc;
+  return {.name = std::move(name), .kind = ControlKind::Line, .line = segment};
 }
 
 ControlDesc Button(const char* name, Twips box, const char* text) {
@@ -52,11 +36,7 @@ ControlDesc Button(const char* name, Twips box, const char* text) {
 }
 
 ControlDesc Border(Twips box) {
-  ControlDesc desc;
-  desc.name = "Shape1";
-  desc.kind = ControlKind::Rectangle;
-  desc.box = box;
-  return desc;
+  return {.name = "Shape1", .kind = ControlKind::Rectangle, .box = box};
 }
 
 // Cell of species i: five columns, 630 twips apart.
@@ -76,11 +56,10 @@ HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistoryDesc()) {
       form.add(Line("Line5", {2520, 300, 2520, 1560})).id(),
   };
   for (int i = 0; i < kSpeciesCount; ++i) {
-    ControlDesc desc;
-    desc.name = "Picture1(" + std::to_string(i) + ")";
-    desc.kind = ControlKind::PictureBox;
-    desc.box = Cell(i);
-    desc.visible = false;
+    const ControlDesc desc{.name = "Picture1(" + std::to_string(i) + ")",
+                           .kind = ControlKind::PictureBox,
+                           .box = Cell(i),
+                           .visible = false};
     Control& picture = form.add(desc);
     picture.setPicture({&assets::historySprite(i), desc.name});
     Picture1[static_cast<std::size_t>(i)] = &picture;

@@ -10,13 +10,7 @@ namespace {
 
 enum Item { kFishList, kSep002, kVer, kSep001, kComplete, kSepX, kEnd };
 
-WindowDesc MenuDesc() {
-  WindowDesc desc;
-  desc.name = "frmMenu";
-  desc.frame = Frame::Hidden;
-  desc.caption = "Form1";
-  return desc;
-}
+WindowDesc MenuDesc() { return {.name = "frmMenu", .frame = Frame::Hidden, .caption = "Form1"}; }
 
 std::vector<MenuItemDesc> Items() {
   return {{"mFishList", "釣果履歴", true},

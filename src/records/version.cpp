@@ -1,5 +1,6 @@
 #include "records/version.h"
 
+#include "app/fonts.h"
 #include "app/scene.h"
 #include "assets/pictures.h"
 
@@ -7,47 +8,34 @@ namespace kelvory {
 namespace {
 
 WindowDesc VersionDesc() {
-  WindowDesc desc;
-  desc.name = "frm_Version";
-  desc.frame = Frame::Dialog;
-  desc.caption = "ﾊﾞｰｼﾞｮﾝ情報";
-  desc.icon = true;
-  desc.geometry = {0, 0, 3945, 1125};
-  return desc;
+  return {.name = "frm_Version",
+          .frame = Frame::Dialog,
+          .caption = "ﾊﾞｰｼﾞｮﾝ情報",
+          .icon = true,
+          .geometry = {0, 0, 3945, 1125}};
 }
 
 ControlDesc Text(const char* name, Twips box, const char* text, Font font) {
-  ControlDesc desc;
-  desc.name = name;
-  desc.kind = ControlKind::Label;
-  desc.box = box;
-  desc.text = text;
-  desc.font = std::move(font);
-  return desc;
+  return {
+      .name = name, .kind = ControlKind::Label, .box = box, .text = text, .font = std::move(font)};
 }
 
 ControlDesc Rule(const char* name, double y, Rgb colour, int width) {
-  ControlDesc desc;
-  desc.name = name;
-  desc.kind = ControlKind::Line;
-  desc.line = {0, y, 3945, y};
-  desc.fore = colour;
-  desc.lineWidth = width;
-  return desc;
+  return {.name = name,
+          .kind = ControlKind::Line,
+          .line = {0, y, 3945, y},
+          .fore = colour,
+          .lineWidth = width};
 }
 
 ControlDesc OkButton() {
-  ControlDesc desc = Text("Command1", {3075, 120, 795, 345}, "OK", {"ＭＳ Ｐゴシック", 9});
+  ControlDesc desc = Text("Command1", {3075, 120, 795, 345}, "OK", DialogFont());
   desc.kind = ControlKind::Button;
   return desc;
 }
 
 ControlDesc IconImage() {
-  ControlDesc desc;
-  desc.name = "Image1";
-  desc.kind = ControlKind::Image;
-  desc.box = {105, 195, 480, 480};
-  return desc;
+  return {.name = "Image1", .kind = ControlKind::Image, .box = {105, 195, 480, 480}};
 }
 
 }  // namespace
@@ -63,11 +51,10 @@ VersionWindow::VersionWindow(Scene& s)
   form.add(Rule("Line1(3)", 885, kBlack, 2));
   form.add(Rule("Line1(4)", 870, kWhite, 1));
   form.add(Text("Label1", {780, 930, 2775, 225}, "Copyright (C) 2026 The Kelvory Project",
-                {"ＭＳ Ｐゴシック", 9}));
+                DialogFont()));
 
-  const ScreenMetrics m = scene.desktop.metrics();
-  const double screenHeight = static_cast<double>(m.heightPx) * m.twipsPerPixel;
-  form.move((scene.screenWidthTwips() - form.width()) / 2, (screenHeight - form.height()) / 2);
+  form.move((scene.screenWidthTwips() - form.width()) / 2,
+            (scene.screenHeightTwips() - form.height()) / 2);
 }
 
 void VersionWindow::clicked(ControlId ctrl) {

@@ -127,11 +127,14 @@ ShapeRecord DecomposeOpaque(const Bitmap& picture, std::uint32_t key) {
 }
 
 std::optional<ShapeSource> SourceOf(int index) {
-  if (index >= 0 && index <= 6) return ShapeSource{&assets::angler(index), kBlackKey};
-  if (index >= 7 && index <= 10) return ShapeSource{&assets::floatFrame(index - 7), kBlackKey};
-  if (index >= 11 && index <= 23) return ShapeSource{&assets::fish(index - 11), kFishKey};
-  if (index == 24 || index == 25) return ShapeSource{&assets::floatFrame(index - 20), kBlackKey};
-  if (index == 26) return ShapeSource{&assets::emptyHook(), kHookKey};
+  for (int frame = 0; frame < 7; ++frame)
+    if (index == shape::Angler(frame)) return ShapeSource{&assets::angler(frame), kBlackKey};
+  for (int frame = 0; frame < 6; ++frame)
+    if (index == shape::FloatFrame(frame))
+      return ShapeSource{&assets::floatFrame(frame), kBlackKey};
+  for (int species = 0; species < 13; ++species)
+    if (index == shape::Fish(species)) return ShapeSource{&assets::fish(species), kFishKey};
+  if (index == shape::kEmptyHook) return ShapeSource{&assets::emptyHook(), kHookKey};
   return std::nullopt;
 }
 
@@ -143,20 +146,21 @@ ShapeTable BuildShapeTable() {
     }
   }
   // The tilted floats keep an empty top row inside their box.
-  table[8] = WithBoundTop(table[8], 0);
-  table[10] = WithBoundTop(table[10], 0);
-  table[9] = SplitRows(table[9], 2, 3);
-  table[27] = {std::vector<PixelRect>(kMarkerTriangle.begin(), kMarkerTriangle.end()),
-               Bound(kMarkerTriangle)};
+  for (const int tilted : {shape::kFloatTiltedLeft, shape::kFloatTiltedRight})
+    table[tilted] = WithBoundTop(table[tilted], 0);
+  table[shape::kFloatFlat] = SplitRows(table[shape::kFloatFlat], 2, 3);
+  table[shape::kMarker] = {std::vector<PixelRect>(kMarkerTriangle.begin(), kMarkerTriangle.end()),
+                           Bound(kMarkerTriangle)};
   return table;
 }
 
 BalloonShapeTable BuildBalloonShapes() {
   BalloonShapeTable table;
-  for (int k = 0; k < 4; ++k) {
-    const Bitmap& cap = assets::balloonCap(k);
+  for (const int k : {cap::kLeftWithTail, cap::kRight, cap::kLeft, cap::kRightWithTail}) {
+    const Bitmap& picture = assets::balloonCap(k);
+    // The window is as many twips wide as the cap is pixels: 8 px caps in 120.
     table[static_cast<std::size_t>(k)] =
-        DecomposeOpaque(CapCanvas(cap, cap.width == 8 ? 120 : 105), kRedKey);
+        DecomposeOpaque(CapCanvas(picture, picture.width == 8 ? 120 : 105), kRedKey);
   }
   return table;
 }

@@ -33,11 +33,39 @@ class ShapeRecord {
   PixelRect bound_;
 };
 
-// Indices 0-6: angler frames; 7-10, 24, 25: float frames 0-3, 4, 5;
-// 11-23: the fish of species 0-12; 26: the empty hook; 27: the marker
-// triangle; 28: never filled.
-using ShapeTable = std::array<ShapeRecord, 29>;
-// Indices 0-3: the balloon caps; 4: never filled.
+// Where each outline stands in the main table. The float's frames are not
+// in one run: its two spray frames came last, after the fish.
+namespace shape {
+constexpr int kAngler = 0;  // angler frame k is shape k, k = 0 to 6
+constexpr int kFloatUpright = 7;
+constexpr int kFloatTiltedLeft = 8;
+constexpr int kFloatFlat = 9;
+constexpr int kFloatTiltedRight = 10;
+constexpr int kFirstFish = 11;  // species k is shape 11 + k
+constexpr int kSpray = 24;      // the float going under, frames 4 and 5
+constexpr int kSprayHigh = 25;
+constexpr int kEmptyHook = 26;
+constexpr int kMarker = 27;
+constexpr int kUnused = 28;
+
+constexpr int Angler(int frame) { return kAngler + frame; }
+constexpr int Fish(int species) { return kFirstFish + species; }
+constexpr int FloatFrame(int frame) {
+  constexpr int kByFrame[] = {kFloatUpright,     kFloatTiltedLeft, kFloatFlat,
+                              kFloatTiltedRight, kSpray,           kSprayHigh};
+  return kByFrame[frame];
+}
+}  // namespace shape
+
+using ShapeTable = std::array<ShapeRecord, shape::kUnused + 1>;
+
+// The balloon caps; the last entry of their table is never filled.
+namespace cap {
+constexpr int kLeftWithTail = 0;
+constexpr int kRight = 1;
+constexpr int kLeft = 2;
+constexpr int kRightWithTail = 3;
+}  // namespace cap
 using BalloonShapeTable = std::array<ShapeRecord, 5>;
 
 // The picture whose mask gives shape index, and its key colour; none for
