@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "assets/pictures.h"
@@ -154,6 +155,17 @@ TEST(Pictures, AnglerFramesJoinTheSeaAndThePowerBarIsStriped) {
   constexpr std::array<std::uint32_t, 4> kRows{0xFF0000, 0xFFFFFF, 0xFF0000, 0x800000};
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 60; ++x) ASSERT_EQ(bar.at(x, y), kRows[static_cast<std::size_t>(y)]);
+}
+
+// Both are written by tools (the icon's .ico, the certificate's text), so
+// check that what is checked in still decodes, at its size.
+TEST(Pictures, TheIconHasSixteenColoursAndTheCertificateItsSize) {
+  const Bitmap& icon = assets::icon();
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.height, 32);
+  EXPECT_LE(std::set<std::uint32_t>(icon.pixels.begin(), icon.pixels.end()).size(), 16u);
+  EXPECT_EQ(assets::certificate().width, 200);
+  EXPECT_EQ(assets::certificate().height, 135);
 }
 
 TEST(BalloonShapes, CapsShowOnlyTheirNonRedPixels) {
