@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <ostream>
+#include <set>
+#include <string>
 
 #include "assets/pictures.h"
 #include "shapes/shape_table.h"
@@ -29,23 +32,75 @@ void ExpectOutlineMatches(const ShapeRecord& shape, const Bitmap& picture, std::
       ASSERT_EQ(Covers(shape, x, y), picture.at(x, y) != key) << "pixel " << x << "," << y;
 }
 
-TEST(ShapeTable, BoundsMatchThePictures) {
-  const ShapeTable table = BuildShapeTable();
-  constexpr std::array<PixelRect, 28> kBounds{{
-      {0, 10, 51, 48}, {0, 4, 51, 48},  {0, 0, 51, 48},  {0, 2, 51, 48}, {0, 8, 51, 48},
-      {0, 6, 51, 48},  {0, 6, 51, 48},  {0, 0, 6, 21},   {1, 0, 16, 11}, {0, 0, 22, 5},
-      {1, 0, 16, 11},  {3, 2, 32, 35},  {5, 1, 23, 35},  {6, 2, 25, 35}, {6, 2, 25, 35},
-      {4, 0, 31, 35},  {6, 2, 29, 35},  {11, 2, 26, 35}, {8, 1, 30, 35}, {8, 1, 31, 35},
-      {8, 1, 31, 35},  {6, 0, 29, 34},  {2, 2, 37, 36},  {0, 2, 35, 35}, {0, 0, 32, 14},
-      {0, 0, 32, 14},  {12, 5, 23, 25}, {2, 1, 12, 8},
-  }};
-  for (std::size_t i = 0; i < kBounds.size(); ++i)
-    EXPECT_EQ(table[i].rcBound(), kBounds[i]) << "shape " << i;
-  EXPECT_TRUE(table[28].empty());
+enum class Table { kMain, kBalloon };
+
+struct ExpectedShape {
+  const char* name;
+  Table table;
+  std::size_t index;
+  std::size_t rectangles;
+  PixelRect bound;
+};
+
+// The outline of every picture: its rectangle count and bounding box. The
+// pictures are drawn so that their banded decomposition gives exactly these.
+constexpr std::array<ExpectedShape, 32> kExpectedShapes{{
+    {"angler0", Table::kMain, 0, 65, {0, 10, 51, 48}},
+    {"angler1", Table::kMain, 1, 73, {0, 4, 51, 48}},
+    {"angler2", Table::kMain, 2, 61, {0, 0, 51, 48}},
+    {"angler3", Table::kMain, 3, 73, {0, 2, 51, 48}},
+    {"angler4", Table::kMain, 4, 73, {0, 8, 51, 48}},
+    {"angler5", Table::kMain, 5, 75, {0, 6, 51, 48}},
+    {"angler6", Table::kMain, 6, 72, {0, 6, 51, 48}},
+    {"float0", Table::kMain, 7, 4, {0, 0, 6, 21}},
+    {"float1", Table::kMain, 8, 10, {1, 0, 16, 11}},
+    {"float2", Table::kMain, 9, 5, {0, 0, 22, 5}},
+    {"float3", Table::kMain, 10, 10, {1, 0, 16, 11}},
+    {"fish0", Table::kMain, 11, 35, {3, 2, 32, 35}},
+    {"fish1", Table::kMain, 12, 31, {5, 1, 23, 35}},
+    {"fish2", Table::kMain, 13, 25, {6, 2, 25, 35}},
+    {"fish3", Table::kMain, 14, 27, {6, 2, 25, 35}},
+    {"fish4", Table::kMain, 15, 19, {4, 0, 31, 35}},
+    {"fish5", Table::kMain, 16, 27, {6, 2, 29, 35}},
+    {"fish6", Table::kMain, 17, 24, {11, 2, 26, 35}},
+    {"fish7", Table::kMain, 18, 29, {8, 1, 30, 35}},
+    {"fish8", Table::kMain, 19, 28, {8, 1, 31, 35}},
+    {"fish9", Table::kMain, 20, 28, {8, 1, 31, 35}},
+    {"fish10", Table::kMain, 21, 35, {6, 0, 29, 34}},
+    {"fish11", Table::kMain, 22, 59, {2, 2, 37, 36}},
+    {"fish12", Table::kMain, 23, 67, {0, 2, 35, 35}},
+    {"spray0", Table::kMain, 24, 79, {0, 0, 32, 14}},
+    {"spray1", Table::kMain, 25, 97, {0, 0, 32, 14}},
+    {"hook", Table::kMain, 26, 20, {12, 5, 23, 25}},
+    {"marker", Table::kMain, 27, 5, {2, 1, 12, 8}},
+    {"cap0", Table::kBalloon, 0, 13, {0, 0, 121, 270}},
+    {"cap1", Table::kBalloon, 1, 20, {0, 0, 106, 270}},
+    {"cap2", Table::kBalloon, 2, 12, {0, 0, 106, 270}},
+    {"cap3", Table::kBalloon, 3, 18, {0, 0, 121, 270}},
+}};
+
+void PrintTo(const ExpectedShape& shape, std::ostream* out) { *out << shape.name; }
+
+class EveryShape : public testing::TestWithParam<ExpectedShape> {};
+
+TEST_P(EveryShape, HasItsRectangleCountAndBound) {
+  static const ShapeTable shapes = BuildShapeTable();
+  static const BalloonShapeTable caps = BuildBalloonShapes();
+  const ExpectedShape& expected = GetParam();
+  const ShapeRecord& shape =
+      expected.table == Table::kMain ? shapes[expected.index] : caps[expected.index];
+  EXPECT_EQ(shape.rectangles().size(), expected.rectangles);
+  EXPECT_EQ(shape.rcBound(), expected.bound);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShapeTable, EveryShape, testing::ValuesIn(kExpectedShapes),
+                         [](const testing::TestParamInfo<ExpectedShape>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(ShapeTable, OutlinesKeepExactlyTheDrawnPixels) {
   const ShapeTable table = BuildShapeTable();
+  EXPECT_TRUE(table[28].empty());
   // The seated angler: 1979 of 2400 pixels are clipped away.
   EXPECT_EQ(CountPixels(table[0], 50, 48), 2400 - 1979);
   for (int k = 0; k < 7; ++k)
@@ -102,14 +157,21 @@ TEST(Pictures, AnglerFramesJoinTheSeaAndThePowerBarIsStriped) {
     for (int x = 0; x < 60; ++x) ASSERT_EQ(bar.at(x, y), kRows[static_cast<std::size_t>(y)]);
 }
 
+// Both are written by tools (the icon's .ico, the certificate's text), so
+// check that what is checked in still decodes, at its size.
+TEST(Pictures, TheIconHasSixteenColoursAndTheCertificateItsSize) {
+  const Bitmap& icon = assets::icon();
+  ASSERT_EQ(icon.width, 32);
+  ASSERT_EQ(icon.height, 32);
+  EXPECT_LE(std::set<std::uint32_t>(icon.pixels.begin(), icon.pixels.end()).size(), 16u);
+  EXPECT_EQ(assets::certificate().width, 200);
+  EXPECT_EQ(assets::certificate().height, 135);
+}
+
 TEST(BalloonShapes, CapsShowOnlyTheirNonRedPixels) {
   const BalloonShapeTable table = BuildBalloonShapes();
-  constexpr std::array<int, 4> kRight{121, 106, 106, 121};
-  for (int k = 0; k < 4; ++k) {
-    const auto& shape = table[static_cast<std::size_t>(k)];
-    EXPECT_EQ(shape.rcBound(), (PixelRect{0, 0, kRight[static_cast<std::size_t>(k)], 270})) << k;
-    ExpectOutlineMatches(shape, assets::balloonCap(k), 0xFF0000);
-  }
+  for (int k = 0; k < 4; ++k)
+    ExpectOutlineMatches(table[static_cast<std::size_t>(k)], assets::balloonCap(k), 0xFF0000);
   EXPECT_TRUE(table[4].empty());
 }
 

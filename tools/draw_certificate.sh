@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Writes the certificate's vertical text (read right to left) onto the blank
-# sheet that draw_pictures.py draws, with the IPA Gothic font, and stores the
-# result as src/assets/certificate.xpm. Needs ImageMagick and
+# hand-drawn sheet tools/certificate_blank.xpm, with the IPA Gothic font, and
+# stores the result as src/assets/certificate.xpm. Needs ImageMagick and
 # fonts-ipafont-gothic.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,19 +20,20 @@ column() {
 
 args=()
 while read -r a b c d e; do args+=("$a" "$b" "$c" "$d" "$e"); done < <(
-  column 175 17 15 '認定書'
-  column 157 18 12 'あなたは'
-  column 143 18 12 'KVYにおいて'
-  column 129 18 12 '全ての魚を'
-  column 115 18 12 '釣り上げたことを'
-  column 101 18 12 'ここに認定します'
-  column 78 30 11 '某年某月吉日'
+  column 175 21 15 '認定書'
+  column 157 22 12 'あなたは'
+  column 143 22 12 'KVYにおいて'
+  column 129 22 12 '全ての魚を'
+  column 115 22 12 '釣り上げたことを'
+  column 101 22 12 'ここに認定します'
+  column 78 34 11 '某年某月吉日'
 )
 convert tools/certificate_blank.xpm +antialias -font "$font" -fill "$ink" "${args[@]}" \
   -pointsize 11 -annotate +14+124 'KVY釣友会' \
   -fill '#B42818' -draw 'rectangle 64,112 75,123' -fill '#FFFAE6' -pointsize 10 -annotate +65+122 '印' \
   "$work/certificate.xpm"
-# ImageMagick's XPM, in the form the program compiles in.
+# ImageMagick's XPM, in the form the program compiles in (colours as #RRGGBB).
 sed -e 's/^static .*char \*.*\[\] = {/static const char* const certificate_xpm[] = {/' \
   -e '/^\/\* columns rows colors/d' -e '/^\/\* pixels \*\//d' \
+  -e 's/ c white"/ c #FFFFFF"/' -e 's/ c black"/ c #000000"/' \
   "$work/certificate.xpm" > src/assets/certificate.xpm
