@@ -74,4 +74,20 @@ waits for whoever catches them all.]=])
   # Japanese texts and Qt's own button captions in Japanese.
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-japanese-gothic, qt6-translations-l10n")
   include(CPack)
+elseif(TARGET kelvory AND WIN32)
+  install(TARGETS kelvory RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+  # The per-user installer, made with NSIS (Debian's nsis makes it on Linux
+  # too): cmake --build --preset windows --target installer
+  find_program(KELVORY_MAKENSIS makensis)
+  if(KELVORY_MAKENSIS)
+    set(kelvory_nsi ${PROJECT_SOURCE_DIR}/packaging/windows/kelvory.nsi)
+    set(kelvory_setup ${PROJECT_BINARY_DIR}/kelvory-${PROJECT_VERSION}-setup.exe)
+    add_custom_command(OUTPUT ${kelvory_setup}
+      COMMAND ${KELVORY_MAKENSIS} -V2 -INPUTCHARSET UTF8 -DVERSION=${PROJECT_VERSION}
+        -DEXE=$<TARGET_FILE:kelvory> -DICON=${PROJECT_SOURCE_DIR}/src/platform/win32/kelvory.ico
+        -DOUTFILE=${kelvory_setup} ${kelvory_nsi}
+      DEPENDS kelvory ${kelvory_nsi} VERBATIM)
+    add_custom_target(installer DEPENDS ${kelvory_setup})
+  endif()
 endif()
