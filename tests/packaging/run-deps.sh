@@ -7,10 +7,16 @@
 # usage: run-deps.sh
 set -u
 
-here=$(cd "$(dirname "$0")/../.." && pwd)
+source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
+# A copy of the two scripts, which the unprivileged user below can read
+# wherever the checkout lies.
+here="$work/checkout"
+mkdir -p "$here/scripts"
+cp "$source/run" "$here/run"
+cp "$source/scripts/install-deps" "$here/scripts/install-deps"
 failures=0
 fail() {
   echo "FAIL: $*"
