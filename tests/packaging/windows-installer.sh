@@ -35,7 +35,12 @@ if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
 fi
 timeout 120 "$wineserver" -w
 
-users="$WINEPREFIX/drive_c/users/$(id -un)"
+# The prefix's own user folder, whatever name Wine gave it.
+users=""
+for d in "$WINEPREFIX"/drive_c/users/*; do
+  [[ ${d##*/} != Public && -d $d/AppData ]] && users=$d
+done
+[[ -n $users ]] || { echo "FAIL: no user folder in the Wine prefix"; exit 1; }
 dir="$users/AppData/Local/Programs/Kelvory"
 shortcut="$users/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kelvory.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvory'
@@ -61,7 +66,7 @@ done
 
 # The installed program, started as the shortcut starts it: "終了" from the
 # menu saves the catches beside it, since the user may write there.
-(cd "$dir" && exec "$wine" 'C:\users\'"$(id -un)"'\AppData\Local\Programs\Kelvory\kelvory.exe' \
+(cd "$dir" && exec "$wine" 'C:\users\'"${users##*/}"'\AppData\Local\Programs\Kelvory\kelvory.exe' \
   >"$work/app.log" 2>&1) &
 app_pid=$!
 up=""
