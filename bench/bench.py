@@ -186,6 +186,8 @@ class App:
         self.dir = tempfile.mkdtemp(dir=work, prefix=target["name"] + "-")
         exe = os.path.join(self.dir, os.path.basename(target["path"]))
         shutil.copy2(target["path"], exe)
+        # A portable copy: a KVY.ini beside the program keeps its catches here.
+        open(os.path.join(self.dir, "KVY.ini"), "w").close()
         self.env = dict(env)
         xdg = os.path.join(self.dir, "xdg")
         os.mkdir(xdg, 0o700)

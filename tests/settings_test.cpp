@@ -86,25 +86,49 @@ TEST(ProfileFiles, ReplaceIsWholeAndReadsBack) {
 namespace kelvory {
 namespace {
 
-TEST(SettingsFolder, BesideTheProgramUnlessThatCannotBeWritten) {
-  const auto root = std::filesystem::temp_directory_path() / "kelvory-folder-test";
+TEST(SettingsFolder, UserFolderUnlessAFileLiesBesideTheProgram) {
+  const auto root = std::filesystem::temp_directory_path() / "kelvory-folder-test-user";
   std::filesystem::remove_all(root);
   const auto program = root / "program";
   const auto user = root / "config" / "kelvory";
   std::filesystem::create_directories(program);
-  EXPECT_EQ(files::settingsFolder(program.string(), user.string()), program.string());
+  const auto folder = [&](files::Home home, const std::filesystem::path& userFolder) {
+    return files::settingsFolder(program.string(), userFolder.string(), home);
+  };
+
+  // A build tree or an install: the user's folder, made on the way.
+  EXPECT_EQ(folder(files::Home::UserFolder, user), user.string());
+  EXPECT_TRUE(std::filesystem::is_directory(user));
+  EXPECT_EQ(folder(files::Home::UserFolder, {}), program.string());
+  // A portable copy brings its own file.
+  files::replace((program / "KVY.ini").string(), "[Data]\n");
+  EXPECT_EQ(folder(files::Home::UserFolder, user), program.string());
+  std::filesystem::remove_all(root);
+}
+
+TEST(SettingsFolder, BesideTheProgramWhileThatCanBeWritten) {
+  const auto root = std::filesystem::temp_directory_path() / "kelvory-folder-test-program";
+  std::filesystem::remove_all(root);
+  const auto program = root / "program";
+  const auto user = root / "config" / "kelvory";
+  std::filesystem::create_directories(program);
+  const auto folder = [&] {
+    return files::settingsFolder(program.string(), user.string(),
+                                 files::Home::ProgramFolderIfWritable);
+  };
+  EXPECT_EQ(folder(), program.string());
   EXPECT_FALSE(std::filesystem::exists(user));
 
   std::filesystem::permissions(program, std::filesystem::perms(0555));
   // Root writes anywhere, so the read-only case shows only for a user.
   if (!files::writableFolder(program.string())) {
-    EXPECT_EQ(files::settingsFolder(program.string(), user.string()), user.string());
+    EXPECT_EQ(folder(), user.string());
     EXPECT_TRUE(std::filesystem::is_directory(user));
     std::filesystem::permissions(program, std::filesystem::perms(0755));
     files::replace((program / "KVY.ini").string(), "[Data]\n");
     std::filesystem::permissions(program, std::filesystem::perms(0555));
     // A file beside the program always wins.
-    EXPECT_EQ(files::settingsFolder(program.string(), user.string()), program.string());
+    EXPECT_EQ(folder(), program.string());
   }
   EXPECT_FALSE(files::writableFolder((root / "missing").string()));
   std::filesystem::permissions(program, std::filesystem::perms(0755));

@@ -51,9 +51,17 @@ bool writeValue(std::string_view section, std::string_view key, std::string_view
 // Whether a new file can be made in the folder.
 bool writableFolder(const std::string& folder);
 
+// Which folder keeps the settings when no "KVY.ini" lies beside the program.
+// Linux keeps them in the user's configuration, so that a rebuilt or
+// removed build tree, a package or an install share the same catches;
+// Windows keeps them beside the program as long as that folder can be
+// written.
+enum class Home { UserFolder, ProgramFolderIfWritable };
+
 // Where the settings file lives: beside the program when a "KVY.ini" is
-// there or the folder can be written, else in the user's own folder (made
-// when needed), as for a program installed read-only.
-std::string settingsFolder(const std::string& programFolder, const std::string& userFolder);
+// there (a portable copy), else as home says; the user's folder is made
+// when needed. With no user folder known, beside the program.
+std::string settingsFolder(const std::string& programFolder, const std::string& userFolder,
+                           Home home);
 
 }  // namespace kelvory::files

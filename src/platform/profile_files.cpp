@@ -16,11 +16,13 @@ bool writeValue(std::string_view section, std::string_view key, std::string_view
                  keep);
 }
 
-std::string settingsFolder(const std::string& programFolder, const std::string& userFolder) {
+std::string settingsFolder(const std::string& programFolder, const std::string& userFolder,
+                           Home home) {
   std::error_code error;
   const bool beside =
       std::filesystem::exists(std::filesystem::path(programFolder) / "KVY.ini", error);
-  if (beside || writableFolder(programFolder) || userFolder.empty()) return programFolder;
+  if (beside || userFolder.empty()) return programFolder;
+  if (home == Home::ProgramFolderIfWritable && writableFolder(programFolder)) return programFolder;
   std::filesystem::create_directories(userFolder, error);
   return userFolder;
 }

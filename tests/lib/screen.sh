@@ -12,7 +12,8 @@
 #   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
 #   ends_cleanly PID WHY [TENTHS]   the program leaves in time (5 s) with status 0
 #   start_qt_program PROG  runs a copy of the Qt program in $work/app, its
-#                         output in $work/app.log; sets app_pid
+#                         output in $work/app.log, its catches in $settings
+#                         ($work/config/kelvory/KVY.ini); sets app_pid
 
 width=1920
 height=1080
@@ -62,11 +63,14 @@ stop_xvfb() {
 
 shot() { import -window root -depth 8 "rgb:$1"; }
 
-# The program keeps KVY.ini beside itself: run a copy, not the build output.
-# It has two seconds to draw itself; ending sooner is a failure of its own.
+# A copy, not the build output, with a configuration folder of its own for
+# KVY.ini. It has two seconds to draw itself; ending sooner is a failure of
+# its own.
 start_qt_program() {
   export QT_QPA_PLATFORM=xcb
   export XDG_RUNTIME_DIR="$work/xdg"
+  export XDG_CONFIG_HOME="$work/config"
+  settings="$XDG_CONFIG_HOME/kelvory/KVY.ini"
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
   mkdir -p "$work/app"
   cp "$1" "$work/app/kelvory"

@@ -120,9 +120,9 @@ if command -v xdotool >/dev/null 2>&1; then
   xdotool key Up Return
   if ends_cleanly "$app_pid" 終了; then
     app_pid=""
-    grep -q '^Tyouka=0\{39\}' "$work/app/KVY.ini" 2>/dev/null || fail "終了 saved no catches"
+    grep -q '^Tyouka=0\{39\}' "$settings" 2>/dev/null || fail "終了 saved no catches"
   fi
-  rm -f "$work/app/KVY.ini"
+  rm -f "$settings"
   (cd "$work/app" && exec ./kelvory >>"$work/app.log" 2>&1) &
   app_pid=$!
   sleep 1.5
@@ -134,7 +134,7 @@ fi
 kill -TERM "$app_pid"
 if ends_cleanly "$app_pid" SIGTERM; then
   app_pid=""
-  grep -q '^Tyouka=' "$work/app/KVY.ini" 2>/dev/null || fail "no catches saved in KVY.ini"
+  grep -q '^Tyouka=' "$settings" 2>/dev/null || fail "no catches saved in KVY.ini"
 fi
 
 if ((failures)); then

@@ -14,7 +14,9 @@ namespace {
 constexpr const char* kUsage =
     "Usage: kelvory [--help]\n"
     "A small fishing toy on the top edge of the taskbar.\n"
-    "Right-click the reel button for the menu; KVY.ini beside the program keeps the catches.\n"
+    "Right-click the reel button for the menu.\n"
+    "The catches are kept in $XDG_CONFIG_HOME/kelvory/KVY.ini (~/.config/kelvory/),\n"
+    "or in a KVY.ini beside the program when there is one.\n"
     "Set KELVORY_TRACE to log the game's timing moments to stderr.\n";
 
 }  // namespace

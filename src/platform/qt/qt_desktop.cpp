@@ -464,11 +464,13 @@ void QtDesktop::waitUntil(Ms deadline, const std::function<bool()>& done) {
 // --- settings and the rest -----------------------------------------------------------
 
 std::string QtDesktop::programFolder() const {
-  // A read-only install keeps the settings in the user's configuration.
-  const QString user =
-      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kelvory";
+  // $XDG_CONFIG_HOME/kelvory (usually ~/.config/kelvory), whether the program
+  // runs from a build tree, an install or a package; a KVY.ini beside the
+  // program makes a portable copy.
+  const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  const QString user = config.isEmpty() ? QString() : config + "/kelvory";
   return files::settingsFolder(QCoreApplication::applicationDirPath().toStdString(),
-                               user.toStdString());
+                               user.toStdString(), files::Home::UserFolder);
 }
 
 std::string QtDesktop::readProfileString(std::string_view section, std::string_view key,

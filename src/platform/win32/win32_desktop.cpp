@@ -555,12 +555,13 @@ std::string Win32Desktop::programFolder() const {
   }
   const std::size_t slash = path.find_last_of(L"\\/");
   if (slash != std::wstring::npos) path.resize(slash);
-  // A read-only install keeps the settings in the user's roaming folder.
+  // Beside the program, as a copied kelvory.exe or a per-user install has
+  // it; an install the user cannot write to keeps them in the roaming folder.
   std::wstring appData(MAX_PATH, L'\0');
   const DWORD n = GetEnvironmentVariableW(L"APPDATA", appData.data(), MAX_PATH);
   appData.resize(n > 0 && n < MAX_PATH ? n : 0);
   const std::string user = appData.empty() ? std::string() : win32::Narrow(appData) + "\\Kelvory";
-  return files::settingsFolder(win32::Narrow(path), user);
+  return files::settingsFolder(win32::Narrow(path), user, files::Home::ProgramFolderIfWritable);
 }
 
 std::string Win32Desktop::readProfileString(std::string_view section, std::string_view key,

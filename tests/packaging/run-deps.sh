@@ -1,0 +1,80 @@
+#!/bin/bash
+# ./run's first step on a machine where one of the toy's packages is
+# missing: without root it stops, names the package and says how to get
+# it; as root it installs that package alone. dpkg-query and apt-get are
+# stand-ins here, so nothing is installed for real.
+#
+# usage: run-deps.sh
+set -u
+
+source=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'rm -rf "$work"' EXIT
+# A copy of the two scripts, which the unprivileged user below can read
+# wherever the checkout lies.
+here="$work/checkout"
+mkdir -p "$here/scripts"
+cp "$source/run" "$here/run"
+cp "$source/scripts/install-deps" "$here/scripts/install-deps"
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+mkdir "$work/bin"
+# Every package is installed but the one named in $MISSING.
+cat >"$work/bin/dpkg-query" <<'STUB'
+#!/bin/sh
+for last; do :; done
+[ "$last" = "$MISSING" ] && exit 1
+printf 'install ok installed'
+STUB
+cat >"$work/bin/apt-get" <<'STUB'
+#!/bin/sh
+echo "apt-get $*" >>"$APT_LOG"
+STUB
+chmod 755 "$work/bin/dpkg-query" "$work/bin/apt-get"
+export PATH="$work/bin:$PATH" APT_LOG="$work/apt.log"
+
+# As a user, through ./run itself: it must stop before building anything.
+as_user=()
+(($(id -u) == 0)) && as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+status=0
+MISSING=qt6-base-dev "${as_user[@]}" "$here/run" >"$work/out" 2>&1 || status=$?
+[[ $status == 1 ]] || fail "./run exited with $status, expected 1"
+grep -qx 'missing Debian packages: qt6-base-dev' "$work/out" || fail "the package is not named"
+grep -qx '  sudo apt-get install qt6-base-dev' "$work/out" || fail "no command to install it"
+grep -q 'as root, ./run installs them' "$work/out" || fail "running as root is not offered"
+(($(wc -l <"$work/out") == 4)) || fail "more than the message"
+[[ -e $APT_LOG ]] && fail "a user's ./run called apt-get"
+echo "--- ./run as a user, qt6-base-dev missing:"
+cat "$work/out"
+
+# Nothing missing: the step says nothing.
+status=0
+MISSING=none "${as_user[@]}" "$here/scripts/install-deps" toy >"$work/out" 2>&1 || status=$?
+[[ $status == 0 && ! -s $work/out ]] || fail "with nothing missing: status $status, $(cat "$work/out")"
+
+# The tests' packages are no business of ./run.
+status=0
+MISSING=wine64 "${as_user[@]}" "$here/scripts/install-deps" toy >"$work/out" 2>&1 || status=$?
+[[ $status == 0 ]] || fail "./run's step asks for wine64: $(cat "$work/out")"
+status=0
+MISSING=wine64 "${as_user[@]}" "$here/scripts/install-deps" all >"$work/out" 2>&1 || status=$?
+grep -q 'then run ./test again' "$work/out" && [[ $status == 1 ]] || fail "./test's step does not ask for wine64"
+
+# As root, the missing package alone is installed.
+if (($(id -u) == 0)); then
+  MISSING=fonts-ipafont-gothic "$here/scripts/install-deps" toy >"$work/out" 2>&1 ||
+    fail "as root: $(cat "$work/out")"
+  grep -qx 'apt-get install -y -q --no-install-recommends fonts-ipafont-gothic' "$APT_LOG" ||
+    fail "as root: apt-get was not asked for the font: $(cat "$APT_LOG" 2>&1)"
+fi
+
+if ((failures)); then
+  echo "packaging.run-deps: $failures check(s) failed"
+  exit 1
+fi
+echo "packaging.run-deps: all checks passed"
