@@ -24,26 +24,30 @@ class QtDesktop final : public DesktopCore {
   QtDesktop(const QtDesktop&) = delete;
   QtDesktop& operator=(const QtDesktop&) = delete;
 
-  ScreenMetrics metrics() const override;
-  Ms now() const override;
+  Ms now() const override;  // monotonic, from a QElapsedTimer
   LocalTime localTime() const override;
-  double textWidth(const Font&, std::string_view text) const override;
+  // Beside the program, or in the user's configuration folder.
   std::string programFolder() const override;
   [[noreturn]] void endProgram() override;
+  // The primary screen, Qt's font metrics.
+  ScreenMetrics metrics() const override;
+  double textWidth(const Font&, std::string_view text) const override;
 
  private:
+  // Precise Qt timers, all received by one hub object.
+  void startTimer(TimerId, int intervalMs) override;
+  void stopTimer(TimerId) override;
+  void onQtTimer(int qtId);
   std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
+  // A QMenu and a QMessageBox, each running its own loop.
   std::optional<int> trackMenu(NativeWindow& owner,
                                const std::vector<MenuItemDesc>& items) override;
   void closeMenu() override;
   MsgAnswer showMessageBox(std::string_view text, MsgButtons, MsgIcon) override;
-  void startTimer(TimerId, int intervalMs) override;
-  void stopTimer(TimerId) override;
+  // QCoreApplication::processEvents, blocking for more when asked to wait.
   void dispatchQueued(const std::function<bool()>& done) override;
   void waitForEvents(Ms deadline) override;
-  void writeLog(std::string_view line) override;
-
-  void onQtTimer(int qtId);
+  void writeLog(std::string_view line) override;  // to stderr
   void watchScreen();
   void onScreenChanged();
 

@@ -96,26 +96,29 @@ class DeskWindow final : public QWidget, public NativeWindow {
 
   void setTwips(const Twips& geometry) override;
   void relayout(bool rescaled) override;
-  // A window without area stays unmapped.
+  // A window without area stays unmapped. Modal: application-modal, so Qt
+  // itself blocks the other windows.
   void setWanted(bool shown, bool modal) override;
   void setCovered(bool covered) override;
-  // Qt's application modality blocks the other windows itself.
   void allowInput(bool) override {}
   void sendToBack() override { lower(); }
   void bringToFront() override { raise(); }
   void retire() override { QWidget::hide(); }
   ShapeResult setShape(std::vector<PixelRect> rects) override;
 
-  void setBack(ControlId control, Rgb back) override;
-  void setPicture(ControlId control, const Bitmap* bitmap) override;
-  void print(std::string_view text, double x, double y, const Font& font) override;
-  void clearPrinted() override;
-
+  // Controls are widgets on the surface; lines and rectangles the surface
+  // draws itself.
   ControlId addControl(const ControlDesc& desc) override;
   void setControlBox(ControlId control, const Twips& box) override;
   void setControlText(ControlId control, std::string_view text) override;
   void setControlVisible(ControlId control, bool visible) override;
   void setControlToolTip(ControlId control, std::string_view tip) override;
+
+  // The surface: back colour, picture and printed text.
+  void setBack(ControlId control, Rgb back) override;
+  void setPicture(ControlId control, const Bitmap* bitmap) override;
+  void print(std::string_view text, double x, double y, const Font& font) override;
+  void clearPrinted() override;
 
  protected:
   void paintEvent(QPaintEvent*) override;

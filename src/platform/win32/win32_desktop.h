@@ -20,23 +20,30 @@ class Win32Desktop final : public DesktopCore {
   Win32Desktop(const Win32Desktop&) = delete;
   Win32Desktop& operator=(const Win32Desktop&) = delete;
 
+  // The screen from the system metrics, the clock from the performance
+  // counter, text measured on a screen DC.
   ScreenMetrics metrics() const override;
   Ms now() const override;
   LocalTime localTime() const override;
   double textWidth(const Font&, std::string_view text) const override;
+  // Beside the .exe, or under %APPDATA% for a read-only install.
   std::string programFolder() const override;
   [[noreturn]] void endProgram() override;
 
  private:
   std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
+  // A popup menu built afresh each time; a task-modal message box.
   std::optional<int> trackMenu(NativeWindow& owner,
                                const std::vector<MenuItemDesc>& items) override;
   void closeMenu() override;
   MsgAnswer showMessageBox(std::string_view text, MsgButtons, MsgIcon) override;
+  // WM_TIMER on the hub window, the timer's id as the game's.
   void startTimer(TimerId, int intervalMs) override;
   void stopTimer(TimerId) override;
+  // PeekMessage, and MsgWaitForMultipleObjectsEx to sleep.
   void dispatchQueued(const std::function<bool()>& done) override;
   void waitForEvents(Ms deadline) override;
+  // To the debugger's output and to stderr.
   void writeLog(std::string_view line) override;
   // Every window hears of a change; the game hears of it once, later.
   void screenChanged() override;

@@ -39,17 +39,21 @@ class DeskWindow final : public NativeWindow {
   // allowInput.
   void setWanted(bool shown, bool modal) override;
   void setCovered(bool covered) override;
-  void allowInput(bool allowed) override;
+  void allowInput(bool allowed) override;  // EnableWindow
+  // Within our own band: a figure stays topmost.
   void sendToBack() override;
   void bringToFront() override;
   void retire() override;
   ShapeResult setShape(std::vector<PixelRect> rects) override;
 
+  // All drawn in one pass, off screen, on WM_PAINT.
   void setBack(ControlId control, Rgb back) override;
   void setPicture(ControlId control, const Bitmap* bitmap) override;
   void print(std::string_view text, double x, double y, const Font& font) override;
   void clearPrinted() override;
 
+  // Controls are areas the window draws and hit-tests, but for real push
+  // buttons; tooltips through one tooltip window.
   ControlId addControl(const ControlDesc& desc) override;
   void setControlBox(ControlId control, const Twips& box) override;
   void setControlText(ControlId control, std::string_view text) override;
