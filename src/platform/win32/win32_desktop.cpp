@@ -12,6 +12,7 @@
 #include "assets/pictures.h"
 #include "platform/profile.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window.h"
 
 namespace kelvory {
 namespace {
