@@ -326,7 +326,7 @@ def fight_once(app, screen, want_unanswered, unanswered, timeout=150.0):
     last_wall = time.monotonic()
     while True:
         for e in app.trace.poll():
-            if e[1] == "fight-half-step":
+            if e[1] == "fight":
                 sample = (time.monotonic(), cpu_ticks(pid))
                 if first is None:
                     first = sample
@@ -375,7 +375,7 @@ def play_session(target, work, env, screen, dur, want_unanswered):
         res["meter"] = cpu.share()[0]
 
         click()  # casts
-        wait_quiet(app, "flight-step", 0.5, 20)
+        wait_quiet(app, "flight", 0.5, 20)
         sleep_polling(app, 0.5)
         cpu = Cpu(pid, side)
         sleep_polling(app, dur)
@@ -384,7 +384,7 @@ def play_session(target, work, env, screen, dur, want_unanswered):
 
         fight_ticks = fight_wall = fish_ticks = fish_wall = 0.0
         fights = landed_n = 0
-        unanswered = [len(app.trace.times("strike-window-closed"))]
+        unanswered = [len(app.trace.times("strike-closed"))]
         deadline = time.monotonic() + max(8 * dur, 240)
         while (fight_wall < dur or fish_wall < 2.5) and time.monotonic() < deadline:
             r = fight_once(app, screen, want_unanswered, unanswered)
@@ -413,7 +413,7 @@ def play_session(target, work, env, screen, dur, want_unanswered):
                 click()
                 sleep_polling(app, 0.3)
                 click()
-                wait_quiet(app, "flight-step", 0.5, 20)
+                wait_quiet(app, "flight", 0.5, 20)
         res["fight"] = fight_ticks / TICK / fight_wall * 100.0 if fight_wall else None
         res["fish"] = fish_ticks / TICK / fish_wall * 100.0 if fish_wall else None
         res["fight_seconds"] = round(fight_wall, 1)
@@ -452,13 +452,13 @@ def timing(trace):
     windows = []
     for i, e in enumerate(ev):
         if e[1] == "bite":
-            nxt = next((x for x in ev[i + 1:] if x[1] in ("strike-window-closed", "bite")), None)
-            if nxt and nxt[1] == "strike-window-closed":
+            nxt = next((x for x in ev[i + 1:] if x[1] in ("strike-closed", "bite")), None)
+            if nxt and nxt[1] == "strike-closed":
                 windows.append(nxt[0] - e[0])
     return {
-        "meter": stats(spans(trace.times("meter-step"), 100)),
-        "flight": stats(spans(trace.times("flight-step"), 100)),
-        "fight": stats(spans(trace.times("fight-half-step"), 300)),
+        "meter": stats(spans(trace.times("meter"), 100)),
+        "flight": stats(spans(trace.times("flight"), 100)),
+        "fight": stats(spans(trace.times("fight"), 300)),
         "strike": stats(windows),
     }
 
@@ -697,7 +697,7 @@ def main():
         targets = {
             "qt": {"name": "qt", "kind": "qt", "path": os.path.join(ROOT, "build/bench-qt/src/platform/qt/kelvory")},
             "qt-polling": {"name": "qt-polling", "kind": "qt",
-                           "path": os.path.join(ROOT, "build/bench-qt-polling/src/platform/qt/kelvory")},
+                           "path": os.path.join(ROOT, "build/bench-qt/bench/kelvory-polling")},
         }
         wine = shutil.which("wine") or shutil.which("wine64") or (
             "/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else None)
@@ -715,7 +715,7 @@ def main():
             wineserver = subprocess.Popen([wsrv, "-f", "-p"], env=env)
             time.sleep(0.5)
             for name, path in (("wine", exe), ("wine-polling",
-                                os.path.join(ROOT, "build/bench-win-polling/src/platform/win32/kelvory.exe"))):
+                                os.path.join(ROOT, "build/bench-win/bench/kelvory-polling.exe"))):
                 targets[name] = {"name": name, "kind": "wine", "path": path, "wine": wine}
         else:
             R["notes"].append("Wine rows skipped (no wine, or no kelvory.exe built).")

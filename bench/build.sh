@@ -1,6 +1,8 @@
 #!/bin/bash
-# Builds the four programs the benchmark compares, each in a folder of its
-# own so the everyday build folders are never touched.
+# Builds the programs the benchmark compares, each desktop with the blocking
+# wait (the product) and with the old polling wait (kelvory-polling, built
+# only here), in folders of their own so the everyday build folders are
+# never touched.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,15 +15,11 @@ conf() {  # conf DIR ARGS...
   shift
   [[ -f $dir/CMakeCache.txt ]] || cmake -S . -B "$dir" "${gen[@]}" "$@" >/dev/null
 }
-conf build/bench-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_POLLING_WAIT=OFF
-conf build/bench-qt-polling -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_POLLING_WAIT=ON
-cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-sim
-cmake --build build/bench-qt-polling -j"$jobs" --target kelvory
+conf build/bench-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_BENCH=ON
+cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-polling kelvory-sim
 if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && [[ -z ${BENCH_NO_WIN:-} ]]; then
   win=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
     -DKELVORY_TESTS=OFF -DKELVORY_QT=OFF)
-  conf build/bench-win "${win[@]}" -DKELVORY_POLLING_WAIT=OFF
-  conf build/bench-win-polling "${win[@]}" -DKELVORY_POLLING_WAIT=ON
-  cmake --build build/bench-win -j"$jobs" --target kelvory
-  cmake --build build/bench-win-polling -j"$jobs" --target kelvory
+  conf build/bench-win "${win[@]}" -DKELVORY_BENCH=ON
+  cmake --build build/bench-win -j"$jobs" --target kelvory kelvory-polling
 fi

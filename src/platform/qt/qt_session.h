@@ -1,23 +1,14 @@
 #pragma once
 
-#include <QSocketNotifier>
+#include <QObject>
 #include <functional>
 #include <memory>
 
 namespace kelvory::qt {
 
-// Turns SIGTERM and SIGHUP into a call on the event loop's thread: the
-// handler only writes a byte to a pipe that a socket notifier watches.
-class TerminationWatch {
- public:
-  explicit TerminationWatch(std::function<void()> onTerminate);
-  ~TerminationWatch();
-  TerminationWatch(const TerminationWatch&) = delete;
-  TerminationWatch& operator=(const TerminationWatch&) = delete;
-
- private:
-  std::function<void()> onTerminate_;
-  std::unique_ptr<QSocketNotifier> notifier_;
-};
+// Turns SIGTERM and SIGHUP into a call on the event loop's thread, where
+// the system has such signals (nullptr elsewhere). The watch restores the
+// default handlers when it goes.
+std::unique_ptr<QObject> WatchTermination(std::function<void()> onTerminate);
 
 }  // namespace kelvory::qt

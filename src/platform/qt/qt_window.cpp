@@ -26,19 +26,19 @@ std::optional<MouseButton> GameButton(Qt::MouseButton button) {
 }
 
 // The three mouse handlers of every widget kind do the same thing.
-void ReportPress(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+void ReportPress(QMouseEvent* event, InputSink& listener, WindowId window, ControlId id) {
   event->accept();
-  if (const auto button = GameButton(event->button())) listener.pressed(window, id, *button);
+  if (const auto button = GameButton(event->button())) listener.mouseDown(window, id, *button);
 }
 
-void ReportRelease(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+void ReportRelease(QMouseEvent* event, InputSink& listener, WindowId window, ControlId id) {
   event->accept();
-  if (const auto button = GameButton(event->button())) listener.released(window, id, *button);
+  if (const auto button = GameButton(event->button())) listener.mouseUp(window, id, *button);
 }
 
-void ReportMove(QMouseEvent* event, WindowListener& listener, WindowId window, ControlId id) {
+void ReportMove(QMouseEvent* event, InputSink& listener, WindowId window, ControlId id) {
   event->accept();
-  listener.moved(window, id);
+  listener.mouseMove(window, id);
 }
 
 void DrawPicture(QPainter& painter, const QImage& image, int scale) {
@@ -68,7 +68,7 @@ const QColor kBorderColour(0x40, 0x40, 0x40);
 }  // namespace
 
 ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const ControlDesc& desc,
-                         Resources& resources, WindowListener& listener)
+                         Resources& resources, InputSink& listener)
     : QWidget(parent),
       window_(window),
       id_(id),
@@ -134,7 +134,7 @@ void ControlView::mouseReleaseEvent(QMouseEvent* event) {
 void ControlView::mouseMoveEvent(QMouseEvent* event) { ReportMove(event, listener_, window_, id_); }
 
 Surface::Surface(QWidget* parent, WindowId window, Rgb back, Resources& resources,
-                 WindowListener& listener)
+                 InputSink& listener)
     : QWidget(parent), window_(window), back_(back), resources_(resources), listener_(listener) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -207,7 +207,7 @@ void Surface::mouseMoveEvent(QMouseEvent* event) {
 }
 
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources,
-                       WindowListener& listener, const QImage* icon)
+                       InputSink& listener, const QImage* icon)
     : QWidget(nullptr, FlagsFor(desc.frame)),
       id_(id),
       frame_(desc.frame),
@@ -231,12 +231,12 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setFocusPolicy(Qt::NoFocus);
   }
   twips_ = desc.geometry;
-  relayout();
+  relayout(false);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
   twips_ = geometry;
-  relayout();
+  relayout(false);
 }
 
 void DeskWindow::relayout(bool rescaled) {
@@ -277,12 +277,14 @@ void DeskWindow::relayout(bool rescaled) {
 void DeskWindow::applyVisibility() {
   if (frame_ == Frame::Hidden) return;
   const QRect box = resources_.toPx(twips_);
-  const bool stepAside = covered_ && frame_ != Frame::Dialog;
-  setVisible(wanted_ && !stepAside && box.width() > 0 && box.height() > 0);
+  // An empty mask is no mask to Qt: an empty outline keeps the window
+  // unmapped instead, as if it had no area.
+  const bool cutAway = shape_ && shape_->empty();
+  setVisible(visibility_.onScreen(frame_, box.width() > 0 && box.height() > 0 && !cutAway));
 }
 
 void DeskWindow::setCovered(bool covered) {
-  covered_ = covered;
+  visibility_.covered = covered;
   applyVisibility();
 }
 
@@ -293,7 +295,7 @@ void DeskWindow::setWanted(bool shown, bool modal) {
     if (isVisible()) QWidget::hide();
     setWindowModality(modality);
   }
-  wanted_ = shown;
+  visibility_.wanted = shown;
   applyVisibility();
   if (shown && isVisible() && frame_ == Frame::Dialog) {
     raise();
@@ -301,10 +303,11 @@ void DeskWindow::setWanted(bool shown, bool modal) {
   }
 }
 
-void DeskWindow::setShape(std::vector<PixelRect> rects) {
+ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
   shape_ = std::move(rects);
   shapeDirty_ = true;
-  relayout();
+  relayout(false);
+  return ShapeResult::Ok;
 }
 
 void DeskWindow::setBack(ControlId control, Rgb back) {
@@ -315,7 +318,8 @@ void DeskWindow::setBack(ControlId control, Rgb back) {
   }
 }
 
-void DeskWindow::setImage(ControlId control, const QImage* image) {
+void DeskWindow::setPicture(ControlId control, const Bitmap* bitmap) {
+  const QImage* image = resources_.image(bitmap);
   if (control == kSurface) {
     surface_->setImage(image);
   } else if (Child* c = child(control); c && c->view) {
@@ -323,8 +327,8 @@ void DeskWindow::setImage(ControlId control, const QImage* image) {
   }
 }
 
-void DeskWindow::print(std::string_view text, double x, double y, const QFont& font) {
-  surface_->print(text, x, y, font);
+void DeskWindow::print(std::string_view text, double x, double y, const Font& font) {
+  surface_->print(text, x, y, resources_.font(font));
 }
 
 void DeskWindow::clearPrinted() { surface_->clearPrinted(); }
@@ -343,7 +347,7 @@ ControlId DeskWindow::addControl(const ControlDesc& desc) {
       c.button->setFont(resources_.font(desc.font));
       c.button->setFocusPolicy(Qt::NoFocus);
       const WindowId window = id_;
-      WindowListener& listener = listener_;
+      InputSink& listener = listener_;
       QObject::connect(c.button, &QPushButton::clicked,
                        [&listener, window, id] { listener.clicked(window, id); });
       break;

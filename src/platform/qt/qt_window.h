@@ -7,31 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/native_window.h"
+#include "platform/desktop.h"
 #include "platform/qt/qt_resources.h"
-#include "platform/types.h"
 
 namespace kelvory::qt {
-
-// Where a window sends what the user does to it; the desktop decides what
-// reaches the game.
-class WindowListener {
- public:
-  virtual void pressed(WindowId, ControlId, MouseButton) = 0;
-  virtual void released(WindowId, ControlId, MouseButton) = 0;
-  virtual void moved(WindowId, ControlId) = 0;
-  virtual void clicked(WindowId, ControlId) = 0;
-  virtual void closeRequested(WindowId) = 0;
-
- protected:
-  ~WindowListener() = default;
-};
 
 // Labels, picture boxes and images: each paints itself and reports the
 // mouse under its own id.
 class ControlView final : public QWidget {
  public:
   ControlView(QWidget* parent, WindowId window, ControlId id, const ControlDesc& desc,
-              Resources& resources, WindowListener& listener);
+              Resources& resources, InputSink& listener);
 
   void setText(std::string_view text);
   void setBack(Rgb back);
@@ -54,7 +41,7 @@ class ControlView final : public QWidget {
   bool transparent_;
   const QImage* image_ = nullptr;
   Resources& resources_;
-  WindowListener& listener_;
+  InputSink& listener_;
 };
 
 // The client area: back colour, picture, lines and rectangles, printed text.
@@ -69,8 +56,7 @@ class Surface final : public QWidget {
     bool visible = true;
   };
 
-  Surface(QWidget* parent, WindowId window, Rgb back, Resources& resources,
-          WindowListener& listener);
+  Surface(QWidget* parent, WindowId window, Rgb back, Resources& resources, InputSink& listener);
 
   void setBack(Rgb back);
   void setImage(const QImage* image);
@@ -98,38 +84,41 @@ class Surface final : public QWidget {
   std::vector<Printed> printed_;
   std::map<ControlId, Decoration> decorations_;
   Resources& resources_;
-  WindowListener& listener_;
+  InputSink& listener_;
 };
 
 // One top-level window of the game. It keeps its geometry in twips and lays
 // itself out in pixels whenever that or the screen's scale changes.
-class DeskWindow final : public QWidget {
+class DeskWindow final : public QWidget, public NativeWindow {
  public:
-  DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources, WindowListener& listener,
+  DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources, InputSink& listener,
              const QImage* icon);
 
-  Frame frame() const { return frame_; }
-  void setTwips(const Twips& geometry);
-  // rescaled: the screen's scale changed, so the outline is cut again.
-  void relayout(bool rescaled = false);
-  // Visibility as the game wants it; a window without area stays unmapped.
-  void setWanted(bool shown, bool modal);
-  // A fullscreen window covers the screen: the figures step aside, and
-  // come back as the game wants them when it leaves. Dialogs stay.
-  void setCovered(bool covered);
-  // Base-scale pixel rectangles; scaled with the pictures at every layout.
-  void setShape(std::vector<PixelRect> rects);
+  void setTwips(const Twips& geometry) override;
+  void relayout(bool rescaled) override;
+  // A window without area stays unmapped. Modal: application-modal, so Qt
+  // itself blocks the other windows.
+  void setWanted(bool shown, bool modal) override;
+  void setCovered(bool covered) override;
+  void allowInput(bool) override {}
+  void sendToBack() override { lower(); }
+  void bringToFront() override { raise(); }
+  void retire() override { QWidget::hide(); }
+  ShapeResult setShape(std::vector<PixelRect> rects) override;
 
-  void setBack(ControlId control, Rgb back);
-  void setImage(ControlId control, const QImage* image);
-  void print(std::string_view text, double x, double y, const QFont& font);
-  void clearPrinted();
+  // Controls are widgets on the surface; lines and rectangles the surface
+  // draws itself.
+  ControlId addControl(const ControlDesc& desc) override;
+  void setControlBox(ControlId control, const Twips& box) override;
+  void setControlText(ControlId control, std::string_view text) override;
+  void setControlVisible(ControlId control, bool visible) override;
+  void setControlToolTip(ControlId control, std::string_view tip) override;
 
-  ControlId addControl(const ControlDesc& desc);
-  void setControlBox(ControlId control, const Twips& box);
-  void setControlText(ControlId control, std::string_view text);
-  void setControlVisible(ControlId control, bool visible);
-  void setControlToolTip(ControlId control, std::string_view tip);
+  // The surface: back colour, picture and printed text.
+  void setBack(ControlId control, Rgb back) override;
+  void setPicture(ControlId control, const Bitmap* bitmap) override;
+  void print(std::string_view text, double x, double y, const Font& font) override;
+  void clearPrinted() override;
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -153,15 +142,14 @@ class DeskWindow final : public QWidget {
   WindowId id_;
   Frame frame_;
   Twips twips_;
-  bool wanted_ = false;
-  bool covered_ = false;
+  Visibility visibility_;
   std::optional<std::vector<PixelRect>> shape_;
   bool shapeDirty_ = false;
   Surface* surface_;  // owned by this window
   std::map<ControlId, Child> children_;
   ControlId nextControl_ = 1;
   Resources& resources_;
-  WindowListener& listener_;
+  InputSink& listener_;
 };
 
 }  // namespace kelvory::qt

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <utility>
 
+#include "platform/core/moments.h"
 #include "platform/profile.h"
 #include "platform/sim/game_fiber.h"
 #include "platform/sim/trace.h"
@@ -14,22 +15,6 @@
 namespace kelvory {
 
 namespace {
-
-std::string_view momentName(Moment m) {
-  switch (m) {
-    case Moment::Bite:
-      return "bite";
-    case Moment::StrikeWindowClosed:
-      return "strike-closed";
-    case Moment::MeterStep:
-      return "meter";
-    case Moment::FlightStep:
-      return "flight";
-    case Moment::FightHalfStep:
-      return "fight";
-  }
-  return "moment";
-}
 
 std::string_view buttonName(MouseButton b) {
   switch (b) {
@@ -825,7 +810,7 @@ bool SimDesktop::writeProfileString(std::string_view section, std::string_view k
   return ok;
 }
 
-void SimDesktop::mark(Moment m) { emit(traceLine(momentName(m))); }
+void SimDesktop::mark(Moment m) { emit(traceLine(MomentName(m))); }
 
 void SimDesktop::endProgram() {
   if (!ended_) emit(traceLine("end"));

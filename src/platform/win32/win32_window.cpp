@@ -4,8 +4,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "platform/win32/win32_text.h"
@@ -83,6 +85,17 @@ class SavedDc {
   int saved_;
 };
 
+bool Topmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// A window of this program: our class, our process.
+bool Ours(HWND hwnd) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  std::array<wchar_t, 32> cls{};
+  GetClassNameW(hwnd, cls.data(), static_cast<int>(cls.size()));
+  return process == GetCurrentProcessId() && std::wstring_view(cls.data()) == kClassName;
+}
+
 TOOLINFOW ToolFor(HWND owner, UINT_PTR id) {
   TOOLINFOW tool{};
   // The older size works with every comctl32, manifest or not.
@@ -105,7 +118,7 @@ bool DeskWindow::registerClass() {
 }
 
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
-                       WindowListener& listener, HICON icon)
+                       InputSink& listener, HICON icon)
     : id_(id),
       frame_(desc.frame),
       twips_(desc.geometry),
@@ -128,7 +141,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& res
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
                                    GetModuleHandleW(nullptr), nullptr));
   }
-  relayout();
+  relayout(false);
 }
 
 DeskWindow::~DeskWindow() {
@@ -222,10 +235,10 @@ void DeskWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   // Copies: a handler may destroy this window.
   const WindowId id = id_;
-  WindowListener& listener = listener_;
+  InputSink& listener = listener_;
   if (message == WM_MOUSEMOVE) {
     // While a button is held the control that took the press keeps the mouse.
-    listener.moved(id, grab_ ? *grab_ : hitTest(at));
+    listener.mouseMove(id, grab_ ? *grab_ : hitTest(at));
     return;
   }
   const std::optional<MouseButton> button = ButtonOf(message);
@@ -234,7 +247,7 @@ void DeskWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     const ControlId control = grab_ ? *grab_ : hitTest(at);
     SetCapture(hwnd());
     grab_ = control;
-    listener.pressed(id, control, *button);
+    listener.mouseDown(id, control, *button);
     return;
   }
   const ControlId control = grab_ ? *grab_ : hitTest(at);
@@ -243,7 +256,7 @@ void DeskWindow::onMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     grab_.reset();
     if (GetCapture() == hwnd()) ReleaseCapture();
   }
-  listener.released(id, control, *button);
+  listener.mouseUp(id, control, *button);
 }
 
 void DeskWindow::paint() {
@@ -380,7 +393,7 @@ void DeskWindow::invalidate() const {
 
 void DeskWindow::setTwips(const Twips& geometry) {
   twips_ = geometry;
-  relayout();
+  relayout(false);
 }
 
 void DeskWindow::relayout(bool rescaled) {
@@ -409,8 +422,7 @@ void DeskWindow::relayout(bool rescaled) {
 
 void DeskWindow::applyVisibility() {
   if (!hwnd_ || frame_ == Frame::Hidden) return;
-  const bool stepAside = covered_ && frame_ != Frame::Dialog;
-  const bool show = wanted_ && !stepAside && !Empty(resources_.toPx(twips_));
+  const bool show = visibility_.onScreen(frame_, !Empty(resources_.toPx(twips_)));
   const bool shown = IsWindowVisible(hwnd()) != FALSE;
   if (show == shown) return;
   if (!show) {
@@ -424,16 +436,44 @@ void DeskWindow::applyVisibility() {
 }
 
 void DeskWindow::setCovered(bool covered) {
-  covered_ = covered;
+  visibility_.covered = covered;
   applyVisibility();
 }
 
-void DeskWindow::setWanted(bool shown) {
-  wanted_ = shown;
+void DeskWindow::setWanted(bool shown, bool) {
+  visibility_.wanted = shown;
   applyVisibility();
   if (shown && frame_ == Frame::Dialog && hwnd_) {
     SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   }
+}
+
+void DeskWindow::allowInput(bool allowed) {
+  if (hwnd_) EnableWindow(hwnd(), allowed);
+}
+
+void DeskWindow::sendToBack() {
+  if (!hwnd_) return;
+  // HWND_BOTTOM would strip a figure of its topmost place; going just below
+  // the lowest of our other windows of the same band keeps it.
+  const bool topmost = Topmost(hwnd());
+  HWND below = nullptr;
+  for (HWND h = GetTopWindow(nullptr); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (h == hwnd() || !IsWindowVisible(h) || Topmost(h) != topmost) continue;
+    if (Ours(h)) below = h;
+  }
+  if (below == nullptr) return;
+  SetWindowPos(hwnd(), below, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void DeskWindow::bringToFront() {
+  if (!hwnd_) return;
+  SetWindowPos(hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void DeskWindow::retire() {
+  if (hwnd_ && GetCapture() == hwnd()) ReleaseCapture();
+  setWanted(false, false);
 }
 
 ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
@@ -488,8 +528,8 @@ void DeskWindow::setPicture(ControlId control, const Bitmap* bitmap) {
   invalidate();
 }
 
-void DeskWindow::print(std::string_view text, double x, double y, HFONT font) {
-  printed_.push_back({Widen(text), x, y, font});
+void DeskWindow::print(std::string_view text, double x, double y, const Font& font) {
+  printed_.push_back({Widen(text), x, y, resources_.font(font)});
   invalidate();
 }
 

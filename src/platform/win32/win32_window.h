@@ -8,36 +8,21 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/types.h"
+#include "platform/core/native_window.h"
+#include "platform/desktop.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_resources.h"
 
 namespace kelvory::win32 {
 
-// Where a window sends what happens to it; the desktop decides what reaches
-// the game.
-class WindowListener {
- public:
-  virtual void pressed(WindowId, ControlId, MouseButton) = 0;
-  virtual void released(WindowId, ControlId, MouseButton) = 0;
-  virtual void moved(WindowId, ControlId) = 0;
-  virtual void clicked(WindowId, ControlId) = 0;
-  virtual void closeRequested(WindowId) = 0;
-  virtual void sessionEnding() = 0;
-  virtual void screenChanged() = 0;
-
- protected:
-  ~WindowListener() = default;
-};
-
 // One top-level window of the game. It keeps its geometry in twips and lays
 // itself out in pixels whenever that or the screen's scale changes. Every
 // child but a button is drawn by the window itself.
-class DeskWindow {
+class DeskWindow final : public NativeWindow {
  public:
-  DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
-             WindowListener& listener, HICON icon);
-  ~DeskWindow();
+  DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources, InputSink& listener,
+             HICON icon);
+  ~DeskWindow() override;
   DeskWindow(const DeskWindow&) = delete;
   DeskWindow& operator=(const DeskWindow&) = delete;
 
@@ -48,27 +33,32 @@ class DeskWindow {
   WindowId id() const { return id_; }
   Frame frame() const { return frame_; }
 
-  void setTwips(const Twips& geometry);
-  // rescaled: the screen's scale changed, so the outline is cut again.
-  void relayout(bool rescaled = false);
-  // Visibility as the game wants it; a window without area stays hidden.
-  void setWanted(bool shown);
-  // A fullscreen window is in front: figures hide until it goes.
-  void setCovered(bool covered);
-  bool wanted() const { return wanted_; }
-  // Base-scale pixel rectangles; scaled with the pictures.
-  ShapeResult setShape(std::vector<PixelRect> rects);
+  void setTwips(const Twips& geometry) override;
+  void relayout(bool rescaled) override;
+  // A window without area stays hidden. Modality is the desktop's, through
+  // allowInput.
+  void setWanted(bool shown, bool modal) override;
+  void setCovered(bool covered) override;
+  void allowInput(bool allowed) override;  // EnableWindow
+  // Within our own band: a figure stays topmost.
+  void sendToBack() override;
+  void bringToFront() override;
+  void retire() override;
+  ShapeResult setShape(std::vector<PixelRect> rects) override;
 
-  void setBack(ControlId control, Rgb back);
-  void setPicture(ControlId control, const Bitmap* bitmap);
-  void print(std::string_view text, double x, double y, HFONT font);
-  void clearPrinted();
+  // All drawn in one pass, off screen, on WM_PAINT.
+  void setBack(ControlId control, Rgb back) override;
+  void setPicture(ControlId control, const Bitmap* bitmap) override;
+  void print(std::string_view text, double x, double y, const Font& font) override;
+  void clearPrinted() override;
 
-  ControlId addControl(const ControlDesc& desc);
-  void setControlBox(ControlId control, const Twips& box);
-  void setControlText(ControlId control, std::string_view text);
-  void setControlVisible(ControlId control, bool visible);
-  void setControlToolTip(ControlId control, std::string_view tip);
+  // Controls are areas the window draws and hit-tests, but for real push
+  // buttons; tooltips through one tooltip window.
+  ControlId addControl(const ControlDesc& desc) override;
+  void setControlBox(ControlId control, const Twips& box) override;
+  void setControlText(ControlId control, std::string_view text) override;
+  void setControlVisible(ControlId control, bool visible) override;
+  void setControlToolTip(ControlId control, std::string_view tip) override;
 
  private:
   struct Child {
@@ -110,15 +100,14 @@ class DeskWindow {
   WindowId id_;
   Frame frame_;
   Twips twips_;
-  bool wanted_ = false;
-  bool covered_ = false;
+  Visibility visibility_;
   Rgb back_;
   const Bitmap* picture_ = nullptr;
   std::vector<Printed> printed_;
   std::optional<std::vector<PixelRect>> shape_;
   std::optional<ControlId> grab_;  // the control holding a pressed button
   const Resources& resources_;
-  WindowListener& listener_;
+  InputSink& listener_;
   // Declared in this order so children and the tip window go before the
   // window that parents them.
   WindowHandle hwnd_;

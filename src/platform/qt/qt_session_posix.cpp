@@ -1,10 +1,11 @@
-#include "platform/qt/qt_session.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QSocketNotifier>
 #include <array>
 #include <csignal>
+
+#include "platform/qt/qt_session.h"
 
 namespace kelvory::qt {
 namespace {
@@ -18,7 +19,18 @@ void OnSignal(int) {
   [[maybe_unused]] const auto written = ::write(g_pipe[1], &byte, 1);
 }
 
-}  // namespace
+// The handler only writes a byte to a pipe that a socket notifier watches.
+class TerminationWatch final : public QObject {
+ public:
+  explicit TerminationWatch(std::function<void()> onTerminate);
+  ~TerminationWatch() override;
+  TerminationWatch(const TerminationWatch&) = delete;
+  TerminationWatch& operator=(const TerminationWatch&) = delete;
+
+ private:
+  std::function<void()> onTerminate_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
 
 TerminationWatch::TerminationWatch(std::function<void()> onTerminate)
     : onTerminate_(std::move(onTerminate)) {
@@ -49,6 +61,12 @@ TerminationWatch::~TerminationWatch() {
   ::close(g_pipe[0]);
   ::close(g_pipe[1]);
   g_pipe = {-1, -1};
+}
+
+}  // namespace
+
+std::unique_ptr<QObject> WatchTermination(std::function<void()> onTerminate) {
+  return std::make_unique<TerminationWatch>(std::move(onTerminate));
 }
 
 }  // namespace kelvory::qt

@@ -1,5 +1,3 @@
-#include "platform/qt/qt_fullscreen.h"
-
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
@@ -7,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+
+#include "platform/qt/qt_fullscreen.h"
 
 namespace kelvory::qt {
 namespace {
@@ -26,7 +26,28 @@ xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
   return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
-}  // namespace
+// Looks once a second: the window manager's properties change without
+// telling us, and one round trip a second costs nothing measurable.
+class FullscreenWatch final : public QObject {
+ public:
+  explicit FullscreenWatch(std::function<void(bool covered)> changed);
+  ~FullscreenWatch() override;
+  FullscreenWatch(const FullscreenWatch&) = delete;
+  FullscreenWatch& operator=(const FullscreenWatch&) = delete;
+
+ protected:
+  void timerEvent(QTimerEvent*) override;
+
+ private:
+  bool activeIsFullscreen() const;
+
+  std::function<void(bool)> changed_;
+  int timer_ = 0;
+  bool covered_ = false;
+  xcb_connection_t* connection_ = nullptr;  // owned by Qt
+  xcb_window_t root_ = 0;
+  xcb_atom_t activeAtom_ = 0, stateAtom_ = 0, fullscreenAtom_ = 0;
+};
 
 FullscreenWatch::FullscreenWatch(std::function<void(bool)> changed) : changed_(std::move(changed)) {
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -58,7 +79,7 @@ void FullscreenWatch::timerEvent(QTimerEvent* event) {
 }
 
 bool FullscreenWatch::activeIsFullscreen() const {
-  auto* c = static_cast<xcb_connection_t*>(connection_);
+  auto* c = connection_;
   const auto active = Own(xcb_get_property_reply(
       c, xcb_get_property(c, 0, root_, activeAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
   if (!active || xcb_get_property_value_length(active.get()) < 4) return false;
@@ -74,6 +95,12 @@ bool FullscreenWatch::activeIsFullscreen() const {
     if (atoms[i] == fullscreenAtom_) return true;
   }
   return false;
+}
+
+}  // namespace
+
+std::unique_ptr<QObject> WatchFullscreen(std::function<void(bool)> changed) {
+  return std::make_unique<FullscreenWatch>(std::move(changed));
 }
 
 }  // namespace kelvory::qt

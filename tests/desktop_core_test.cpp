@@ -1,0 +1,207 @@
+#include "platform/core/desktop_core.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kelvory::testing {
+namespace {
+
+// A window that only remembers what the shared desktop asked of it.
+struct FakeWindow final : NativeWindow {
+  FakeWindow(int& alive, InputSink& reports) : alive(alive), reports(reports) { ++alive; }
+  ~FakeWindow() override { --alive; }
+  FakeWindow(const FakeWindow&) = delete;
+  FakeWindow& operator=(const FakeWindow&) = delete;
+
+  void setTwips(const Twips&) override {}
+  void relayout(bool) override {}
+  void setWanted(bool shown, bool isModal) override {
+    visibility.wanted = shown;
+    modal = isModal;
+  }
+  void setCovered(bool covered) override { visibility.covered = covered; }
+  void allowInput(bool allowed) override { input = allowed; }
+  void sendToBack() override {}
+  void bringToFront() override {}
+  void retire() override { retired = true; }
+  ShapeResult setShape(std::vector<PixelRect>) override { return ShapeResult::WindowRefused; }
+  void setBack(ControlId, Rgb) override {}
+  void setPicture(ControlId, const Bitmap*) override {}
+  void print(std::string_view, double, double, const Font&) override {}
+  void clearPrinted() override {}
+  ControlId addControl(const ControlDesc&) override { return ++controls; }
+  void setControlBox(ControlId, const Twips&) override {}
+  void setControlText(ControlId, std::string_view) override {}
+  void setControlVisible(ControlId, bool) override {}
+  void setControlToolTip(ControlId, std::string_view) override {}
+
+  int& alive;
+  InputSink& reports;
+  Visibility visibility;
+  bool modal = false;
+  bool input = true;
+  bool retired = false;
+  ControlId controls = 0;
+};
+
+class FakeDesktop final : public DesktopCore {
+ public:
+  ~FakeDesktop() override { closeAll(); }
+
+  ScreenMetrics metrics() const override { return {}; }
+  Ms now() const override { return 0; }
+  LocalTime localTime() const override { return {}; }
+  double textWidth(const Font&, std::string_view) const override { return 0; }
+  std::string programFolder() const override { return "."; }
+  [[noreturn]] void endProgram() override { std::abort(); }
+
+  FakeWindow& at(WindowId id) { return *made.at(id); }
+  using DesktopCore::coverFigures;
+  using DesktopCore::onTimer;
+
+  int alive = 0;
+  std::map<WindowId, FakeWindow*> made;
+  std::set<TimerId> running;
+  std::function<void()> whileMenuOpen;
+  int menusClosed = 0;
+
+ private:
+  std::unique_ptr<NativeWindow> makeWindow(WindowId id, const WindowDesc&) override {
+    auto w = std::make_unique<FakeWindow>(alive, reports());
+    made[id] = w.get();
+    return w;
+  }
+  std::optional<int> trackMenu(NativeWindow&, const std::vector<MenuItemDesc>&) override {
+    if (whileMenuOpen) whileMenuOpen();
+    return 0;
+  }
+  void closeMenu() override { ++menusClosed; }
+  MsgAnswer showMessageBox(std::string_view, MsgButtons, MsgIcon) override { return {}; }
+  void startTimer(TimerId id, int) override { running.insert(id); }
+  void stopTimer(TimerId id) override { running.erase(id); }
+  void dispatchQueued(const std::function<bool()>&) override {}
+  void waitForEvents(Ms) override {}
+  void writeLog(std::string_view) override {}
+};
+
+// What reaches the game, one line an event.
+struct Sink final : InputSink {
+  std::vector<std::string> seen;
+  std::function<void()> onDown;
+  void mouseDown(WindowId w, ControlId c, MouseButton) override {
+    seen.push_back("down " + std::to_string(w) + "." + std::to_string(c));
+    if (onDown) onDown();
+  }
+  void mouseUp(WindowId w, ControlId c, MouseButton) override {
+    seen.push_back("up " + std::to_string(w) + "." + std::to_string(c));
+  }
+  void mouseMove(WindowId, ControlId) override {}
+  void clicked(WindowId, ControlId) override {}
+  void closeRequested(WindowId w) override { seen.push_back("close " + std::to_string(w)); }
+  void sessionEnding() override {}
+  void screenChanged() override {}
+};
+
+TEST(DesktopCore, ReleaseGoesToThePressedControlAndNothingToAGoneWindow) {
+  FakeDesktop desk;
+  Sink sink;
+  desk.setInputSink(&sink);
+  const WindowId a = desk.createWindow({});
+  const WindowId b = desk.createWindow({});
+  InputSink& reports = desk.at(a).reports;
+  reports.mouseDown(a, 3, MouseButton::Left);
+  reports.mouseUp(b, 0, MouseButton::Left);
+  // Input for a window the desktop no longer has is dropped, press or not.
+  reports.mouseDown(b, 1, MouseButton::Right);
+  desk.destroyWindow(b);
+  reports.mouseUp(b, 0, MouseButton::Right);
+  reports.mouseDown(b, 0, MouseButton::Left);
+  reports.closeRequested(b);
+  EXPECT_EQ(sink.seen, (std::vector<std::string>{"down 1.3", "up 1.3", "down 2.1"}));
+}
+
+TEST(DesktopCore, AWindowDestroyedByItsOwnHandlerOutlivesTheHandler) {
+  FakeDesktop desk;
+  Sink sink;
+  desk.setInputSink(&sink);
+  const WindowId a = desk.createWindow({});
+  int aliveInHandler = -1;
+  sink.onDown = [&] {
+    desk.destroyWindow(a);
+    aliveInHandler = desk.alive;
+  };
+  desk.at(a).reports.mouseDown(a, 0, MouseButton::Left);
+  EXPECT_EQ(aliveInHandler, 1);
+  // Deleted when the event loop next runs, no game code beneath it.
+  desk.processPending();
+  EXPECT_EQ(desk.alive, 0);
+}
+
+TEST(DesktopCore, OnlyTheInnermostModalWindowTakesInput) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  const WindowId b = desk.createWindow({});
+  const WindowId c = desk.createWindow({});
+  desk.showModal(b);
+  desk.showModal(c);
+  EXPECT_FALSE(desk.at(a).input);
+  EXPECT_FALSE(desk.at(b).input);
+  EXPECT_TRUE(desk.at(c).input);
+  EXPECT_TRUE(desk.at(c).modal);
+  const WindowId late = desk.createWindow({});
+  EXPECT_FALSE(desk.at(late).input);
+  desk.destroyWindow(c);
+  EXPECT_TRUE(desk.at(b).input);
+  EXPECT_FALSE(desk.at(a).input);
+  // Hidden, a modal window blocks nothing.
+  desk.hide(b);
+  EXPECT_TRUE(desk.at(a).input);
+  EXPECT_FALSE(desk.at(b).modal);
+}
+
+TEST(DesktopCore, AWindowTakesItsTimersAndMenusWithIt) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  int ticks = 0;
+  const TimerId t = desk.createTimer(a, "t", [&] { ++ticks; });
+  desk.setTimer(t, true, 10);
+  desk.onTimer(t);
+  EXPECT_EQ(ticks, 1);
+  const MenuId m = desk.createMenu(a, {{.name = "m", .caption = "x"}});
+  // The owner goes while its menu is open: the menu closes, nothing chosen.
+  desk.whileMenuOpen = [&] { desk.destroyWindow(a); };
+  EXPECT_EQ(desk.popupMenu(m), std::nullopt);
+  EXPECT_EQ(desk.menusClosed, 1);
+  EXPECT_TRUE(desk.running.empty());
+  desk.setTimer(t, true, 10);
+  desk.onTimer(t);
+  EXPECT_TRUE(desk.running.empty());
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(desk.popupMenu(m), std::nullopt);
+}
+
+TEST(DesktopCore, FiguresStepAsideUnderAFullscreenWindowButDialogsStay) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  desk.show(a);
+  desk.coverFigures(true);
+  const WindowId b = desk.createWindow({});
+  EXPECT_TRUE(desk.at(a).visibility.covered);
+  EXPECT_TRUE(desk.at(b).visibility.covered);
+  EXPECT_FALSE(desk.at(a).visibility.onScreen(Frame::None, true));
+  EXPECT_TRUE(desk.at(a).visibility.onScreen(Frame::Dialog, true));
+  desk.coverFigures(false);
+  EXPECT_TRUE(desk.at(a).visibility.onScreen(Frame::None, true));
+  EXPECT_FALSE(desk.at(a).visibility.onScreen(Frame::Hidden, true));
+  // The window's own answer on its outline reaches the game.
+  EXPECT_EQ(desk.setShape(a, {}), ShapeResult::WindowRefused);
+}
+
+}  // namespace
+}  // namespace kelvory::testing
