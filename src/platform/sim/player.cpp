@@ -84,7 +84,7 @@ std::optional<Player::Target> Player::find(std::string_view window, std::string_
     trace_.error("no window " + std::string(window));
     return std::nullopt;
   }
-  if (false) {
+  if (!w->visible) {
     trace_.error("window " + std::string(window) + " is hidden");
     return std::nullopt;
   }
@@ -95,7 +95,7 @@ std::optional<Player::Target> Player::find(std::string_view window, std::string_
     return std::nullopt;
   }
   // What the control cannot take falls through to the window beneath it.
-  return Target{w->id, c->id};
+  return Target{w->id, c->takesInput() ? c->id : kSurface};
 }
 
 bool Player::accepts(const WindowState& w, Action action, std::string_view control) {
