@@ -8,7 +8,7 @@
 // Every property set prints a line, even when the value stays the same,
 // except move, which prints only when the geometry changes. Geometry is in twips, printed as the
 // game set it (integers without a fraction). Strings are JSON-escaped; UTF-8 passes through
-// unchanged.
+// unchanged; a byte that is not UTF-8 is written as \u00XX, its own number.
 //
 //   load      win, id, rgb                   a window was created (hidden), its back colour
 //   unload    win                            a window was destroyed
