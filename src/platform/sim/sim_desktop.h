@@ -1,10 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -109,7 +106,8 @@ class SimDesktop final : public Desktop {
   void shutdown();
 
   // Scheduling. at() runs action at virtual time t (now, if t has passed),
-  // after everything already due then. onEvent() arms action once: when the
+  // after everything already due then; a time or delay too far off to reach
+  // never comes (nothing overflows). onEvent() arms action once: when the
   // next trace line with that "ev" is written, action is queued delay ms
   // later (so it runs when the game next processes messages, never in the
   // middle of the call that wrote the line). A filter can also ask for a
