@@ -79,7 +79,7 @@ TEST_F(SimCommand, RefusesWhatCannotRunWithAMessageNamingIt) {
 TEST_F(SimCommand, ADelayBeyondTheEndOfTimeNeverComes) {
   const Outcome o =
       run({"--until", "1000",
-           script("late.txt", "AT 0 press right\nON menu +9223372036854775807 menu none\n")});
+           script("late.txt", "AT 100 press right\nON menu +9223372036854775807 menu none\n")});
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.out.find("\"ev\":\"menu\""), std::string::npos);
   EXPECT_EQ(o.out.find("menu-closed"), std::string::npos);
