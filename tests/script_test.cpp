@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/kelvory_sim/command.h"
 #include "session.h"
 
 namespace kelvory::testing {
@@ -9,7 +10,7 @@ namespace {
 
 std::string ErrorOf(std::string_view text) {
   try {
-    parseScript(text, "play.txt");
+    parseScript(text, "play.txt", kReelButton);
   } catch (const ScriptError& e) {
     return e.what();
   }
@@ -42,7 +43,7 @@ TEST(Script, StrikingAndFollowingTheColoursLandsAFish) {
   Session s;
   apply(s.desk, parseScript(std::string(kStrikeAndFollow) + "AT 100000 press right\n"
                                                             "ON menu +10 menu 終了\n",
-                            "land.txt"));
+                            "land.txt", kReelButton));
   s.start();
   EXPECT_FALSE(s.runUntil(200'000));
   const auto texts = s.printed("frmC");
@@ -63,7 +64,7 @@ TEST(Script, AnUntracedRunPlaysTheSameGame) {
                                         "ON unload win=frmFish +900 release\n"
                                         "ON unload win=frmFish +1000 press left\n"
                                         "ON unload win=frmFish +1000 release\n",
-                                    "play.txt");
+                                    "play.txt", kReelButton);
   Session traced;
   Session untraced(ScreenMetrics{}, 1, false);
   for (Session* s : {&traced, &untraced}) {

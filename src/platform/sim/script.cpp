@@ -1,8 +1,11 @@
 #include "platform/sim/script.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "platform/sim/sim_desktop.h"
@@ -12,29 +15,65 @@ namespace kelvory {
 
 namespace {
 
-// The "ev" values an ON line may wait for; anything else is a typo.
-constexpr std::array kEvents{
-    std::string_view("load"),          std::string_view("unload"),
-    std::string_view("show"),          std::string_view("hide"),
-    std::string_view("order"),         std::string_view("move"),
-    std::string_view("picture"),       std::string_view("shape"),
-    std::string_view("color"),         std::string_view("text"),
-    std::string_view("visible"),       std::string_view("tooltip"),
-    std::string_view("timer"),         std::string_view("msgbox"),
-    std::string_view("msgbox-closed"), std::string_view("menu"),
-    std::string_view("menu-closed"),   std::string_view("write"),
-    std::string_view("input"),         std::string_view("refused"),
-    std::string_view("screen"),        std::string_view("bite"),
-    std::string_view("strike-closed"), std::string_view("meter"),
-    std::string_view("flight"),        std::string_view("fight"),
-    std::string_view("error"),         std::string_view("end"),
+// The "ev" values an ON line may wait for, and the keys their lines have
+// besides "t" and "ev"; anything else is a typo.
+struct EventKeys {
+  std::string_view ev;
+  std::array<std::string_view, 6> keys;
 };
+constexpr std::array<EventKeys, 28> kEvents{{
+    {"load", {"win", "id", "rgb"}},
+    {"unload", {"win"}},
+    {"show", {"win", "modal"}},
+    {"hide", {"win"}},
+    {"order", {"win", "to"}},
+    {"move", {"win", "ctrl", "left", "top", "width", "height"}},
+    {"picture", {"win", "ctrl", "src"}},
+    {"shape", {"win", "table", "index", "rects"}},
+    {"color", {"win", "ctrl", "rgb"}},
+    {"text", {"win", "ctrl", "text", "x", "y", "clear"}},
+    {"visible", {"win", "ctrl", "item", "visible"}},
+    {"tooltip", {"win", "ctrl", "text"}},
+    {"timer", {"win", "ctrl", "enabled", "interval"}},
+    {"msgbox", {"text", "style", "icon"}},
+    {"msgbox-closed", {"answer"}},
+    {"menu", {"win", "items"}},
+    {"menu-closed", {"item"}},
+    {"write", {"file", "section", "key", "value", "ok"}},
+    {"input", {"action", "win", "ctrl", "button"}},
+    {"refused", {"action", "win", "ctrl"}},
+    {"screen", {"width", "height", "workAreaBottom", "twipsPerPixel"}},
+    {"bite", {}},
+    {"strike-closed", {}},
+    {"meter", {}},
+    {"flight", {}},
+    {"fight", {}},
+    {"error", {"message"}},
+    {"end", {}},
+}};
+
+const EventKeys* FindEvent(std::string_view ev) {
+  for (const EventKeys& e : kEvents) {
+    if (e.ev == ev) return &e;
+  }
+  return nullptr;
+}
+
+bool HasKey(const EventKeys& e, std::string_view key) {
+  if (key == "t" || key == "ev") return true;
+  return std::find(e.keys.begin(), e.keys.end(), key) != e.keys.end() && !key.empty();
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::vector<std::string> words(std::string_view line) {
+  constexpr std::string_view kBlanks = " \t\r\v\f";
   std::vector<std::string> out;
-  std::istringstream in{std::string(line)};
-  std::string w;
-  while (in >> w) out.push_back(w);
+  for (std::size_t pos = line.find_first_not_of(kBlanks); pos != std::string_view::npos;) {
+    const std::size_t end = std::min(line.find_first_of(kBlanks, pos), line.size());
+    out.emplace_back(line.substr(pos, end - pos));
+    pos = line.find_first_not_of(kBlanks, end);
+  }
   return out;
 }
 
@@ -46,7 +85,8 @@ bool parseMs(std::string_view s, std::int64_t& value) {
 
 class Parser {
  public:
-  Parser(std::string_view fileName, int line) : fileName_(fileName), line_(line) {}
+  Parser(std::string_view fileName, int line, ScriptTarget defaultTarget)
+      : fileName_(fileName), line_(line), default_(defaultTarget) {}
 
   [[noreturn]] void fail(std::string_view message) const {
     throw ScriptError(std::string(fileName_) + ":" + std::to_string(line_) + ": " +
@@ -76,6 +116,11 @@ class Parser {
       if (argc < least || argc > most) fail("wrong number of arguments to " + verb);
     };
     ScriptAction a;
+    const auto byDefault = [&] {
+      if (default_.window.empty()) fail(verb + " needs a target <window>.<control>");
+      a.window = default_.window;
+      a.control = default_.control;
+    };
     if (verb == "press") {
       expect(1, 2);
       a.kind = ScriptAction::Kind::Press;
@@ -86,11 +131,19 @@ class Parser {
       } else {
         fail("press left or press right, not press " + arg(0));
       }
-      if (argc == 2) target(arg(1), a, true);
+      if (argc == 2) {
+        target(arg(1), a, true);
+      } else {
+        byDefault();
+      }
     } else if (verb == "release") {
       expect(0, 1);
       a.kind = ScriptAction::Kind::Release;
-      if (argc == 1) target(arg(0), a, true);
+      if (argc == 1) {
+        target(arg(0), a, true);
+      } else {
+        byDefault();
+      }
     } else if (verb == "click" || verb == "hover") {
       expect(1, 1);
       a.kind = verb == "click" ? ScriptAction::Kind::Click : ScriptAction::Kind::Hover;
@@ -135,15 +188,16 @@ class Parser {
       c.trigger = ScriptCommand::Trigger::On;
       if (w.size() < 2) fail("ON needs an event");
       c.event = w[1];
-      bool known = false;
-      for (const std::string_view e : kEvents) known = known || e == c.event;
-      if (!known) fail("unknown event " + c.event);
+      const EventKeys* event = FindEvent(c.event);
+      if (event == nullptr) fail("unknown event " + c.event);
       std::size_t next = 2;
       for (; next < w.size(); ++next) {
         const std::size_t eq = w[next].find('=');
         if (eq == std::string::npos) break;
         if (eq == 0) fail("missing key in " + w[next]);
-        c.fields.emplace_back(w[next].substr(0, eq), w[next].substr(eq + 1));
+        std::string key = w[next].substr(0, eq);
+        if (!HasKey(*event, key)) fail(c.event + " lines have no key " + key);
+        c.fields.emplace_back(std::move(key), w[next].substr(eq + 1));
       }
       if (next < w.size() && w[next].starts_with('+')) {
         if (!parseMs(std::string_view(w[next]).substr(1), c.time)) fail("bad delay " + w[next]);
@@ -159,12 +213,15 @@ class Parser {
  private:
   std::string_view fileName_;
   int line_;
+  ScriptTarget default_;
 };
 
 }  // namespace
 
-Script parseScript(std::string_view text, std::string_view fileName) {
+Script parseScript(std::string_view text, std::string_view fileName, ScriptTarget defaultTarget) {
   Script script;
+  script.fileName = fileName;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   int lineNo = 0;
   std::size_t pos = 0;
   while (pos <= text.size()) {
@@ -183,17 +240,22 @@ Script parseScript(std::string_view text, std::string_view fileName) {
     }
     const std::vector<std::string> w = words(line);
     if (w.empty()) continue;
-    script.commands.push_back(Parser(fileName, lineNo).command(w));
+    script.commands.push_back(Parser(fileName, lineNo, defaultTarget).command(w));
   }
   return script;
 }
 
-Script loadScript(const std::string& path) {
+Script loadScript(const std::string& path, ScriptTarget defaultTarget) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw ScriptError(path + ": is a folder, not a script");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw ScriptError(path + ": cannot read the script");
   std::ostringstream text;
   text << in.rdbuf();
-  return parseScript(text.str(), path);
+  if (in.bad()) throw ScriptError(path + ": cannot read the script");
+  return parseScript(text.str(), path, defaultTarget);
 }
 
 void perform(SimDesktop& desktop, const ScriptAction& a) {
@@ -225,21 +287,56 @@ void perform(SimDesktop& desktop, const ScriptAction& a) {
   }
 }
 
-void apply(SimDesktop& desktop, const Script& script) {
-  for (const ScriptCommand& c : script.commands) {
-    const ScriptAction action = c.action;
-    auto run = [&desktop, action] { perform(desktop, action); };
+namespace {
+
+// Counts a rule's firings at the present virtual moment, so that a rule
+// which feeds itself stops the run instead of spinning forever.
+struct FiringCount {
+  Desktop::Ms moment = -1;
+  int count = 0;
+};
+
+struct AppliedScript {
+  Script script;
+  std::vector<FiringCount> counts;  // by command
+};
+
+void Fire(SimDesktop& desktop, AppliedScript& applied, std::size_t index) {
+  const ScriptCommand& c = applied.script.commands[index];
+  FiringCount& n = applied.counts[index];
+  if (n.moment != desktop.now()) n = FiringCount{desktop.now(), 0};
+  if (++n.count > kMaxFiringsPerMoment) {
+    throw ScriptError(applied.script.fileName + ":" + std::to_string(c.line) + ": ON " + c.event +
+                      " fired " + std::to_string(kMaxFiringsPerMoment) + " times at " +
+                      std::to_string(desktop.now()) +
+                      " ms without time passing (does its action make the line it waits "
+                      "for?); stopped");
+  }
+  perform(desktop, c.action);
+}
+
+bool Matches(const ScriptCommand& c, std::string_view line) {
+  for (const auto& [key, value] : c.fields)
+    if (sim::fieldOf(line, key) != value) return false;
+  return true;
+}
+
+}  // namespace
+
+void apply(SimDesktop& desktop, Script script) {
+  // Shared by every rule's reactions, which outlive this call.
+  const auto applied = std::make_shared<AppliedScript>();
+  applied->counts.resize(script.commands.size());
+  applied->script = std::move(script);
+  const std::vector<ScriptCommand>& commands = applied->script.commands;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const ScriptCommand& c = commands[i];
     if (c.trigger == ScriptCommand::Trigger::At) {
-      desktop.at(c.time, std::move(run));
+      desktop.at(c.time, [&desktop, &action = c.action, applied] { perform(desktop, action); });
     } else {
       desktop.onEveryEvent(
-          c.event,
-          [fields = c.fields](std::string_view line) {
-            for (const auto& [key, value] : fields)
-              if (sim::fieldOf(line, key) != value) return false;
-            return true;
-          },
-          std::move(run), c.time);
+          c.event, [&c, applied](std::string_view line) { return Matches(c, line); },
+          [&desktop, applied, i] { Fire(desktop, *applied, i); }, c.time);
     }
   }
 }

@@ -1,24 +1,21 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/sim/clock.h"
+#include "platform/sim/player.h"
+#include "platform/sim/recorder.h"
 #include "platform/sim/trace.h"
+#include "platform/sim/windows.h"
 #include "platform/types.h"
 
 namespace kelvory {
-
-namespace sim {
-class GameFiber;
-}  // namespace sim
 
 // A desktop with no screen: windows are records, the clock is virtual and
 // only moves when the game waits, and everything observable goes to a trace
@@ -26,11 +23,10 @@ class GameFiber;
 // scheduled in virtual time. Runs are deterministic: the same game, seed and
 // actions give the same trace.
 //
-// Input rules: while a modal window lives, input to any other window is
-// refused; while a message box or a popup menu is open, all window input is
-// refused (answer it with answer() or chooseMenuItem()). A refusal is traced
-// as "refused" and changes nothing else. A release goes to the control that
-// took the press of that button, if its window still lives.
+// It is put together from one part per job: the windows (windows.h), the
+// clock and the game's own stack (clock.h), the trace (recorder.h) and the
+// user with the mouse and the answers to dialogs (player.h, which also says
+// what input reaches).
 class SimDesktop final : public Desktop {
  public:
   struct Options {
@@ -42,59 +38,13 @@ class SimDesktop final : public Desktop {
   };
 
   // Thrown by endProgram() so that whoever runs the desktop stops.
-  struct Ended {};
-
-  struct PrintedText {
-    std::string text;
-    double x = 0, y = 0;
-    Font font;
-  };
-
-  struct ShapeInfo {
-    std::string table;
-    int index = 0;
-    std::size_t rectCount = 0;
-  };
-
-  struct ControlState {
-    ControlId id = 0;
-    ControlDesc created;  // what the game asked for
-    Twips geometry;
-    Segment line;
-    std::string text;
-    bool visible = true;
-    std::string toolTip;
-    Rgb back;
-    std::string picture;  // the source of the last picture, "" for none
-    const Bitmap* bitmap = nullptr;
-  };
-
-  struct WindowState {
-    WindowId id = 0;
-    WindowDesc created;  // what the game asked for; its caption follows setText
-    Twips geometry;
-    bool visible = false;
-    bool modal = false;
-    Rgb back;
-    std::string picture;  // the surface's picture source
-    const Bitmap* bitmap = nullptr;
-    std::optional<ShapeInfo> shape;
-    std::vector<PrintedText> texts;
-    std::vector<ControlState> controls;
-
-    // name "" or "surface" is the surface (nullptr then).
-    const ControlState* control(std::string_view name) const;
-    const ControlState* control(ControlId id) const;
-  };
-
-  struct TimerState {
-    TimerId id = 0;
-    WindowId owner = 0;
-    std::string name;
-    bool enabled = false;
-    int interval = 0;
-    std::optional<Ms> nextTick;  // when it ticks next, if it will
-  };
+  using Ended = sim::Ended;
+  using PrintedText = sim::PrintedText;
+  using ShapeInfo = sim::ShapeInfo;
+  using ControlState = sim::ControlState;
+  using WindowState = sim::WindowState;
+  using TimerState = sim::TimerState;
+  using EventFilter = sim::EventFilter;
 
   SimDesktop();
   explicit SimDesktop(Options options);
@@ -150,22 +100,18 @@ class SimDesktop final : public Desktop {
   // wait leaves them waiting, and the next run carries on where it stopped.
   // Input and game calls from outside a run are queued for the next one.
   bool run(Ms deadline);
-  bool ended() const { return ended_; }
+  bool ended() const { return clock_.ended(); }
   // Unwinds whatever game code still waits. Call it before the game's
   // objects go (the destructor calls it too late for them).
   void shutdown();
 
   // Scheduling. at() runs action at virtual time t (now, if t has passed),
-  // after everything already due then. onEvent() arms action once: when the
+  // after everything already due then; a time or delay too far off to reach
+  // never comes (nothing overflows). onEvent() arms action once: when the
   // next trace line with that "ev" is written, action is queued delay ms
   // later (so it runs when the game next processes messages, never in the
   // middle of the call that wrote the line). A filter can also ask for a
   // window ("win") and for the n-th such line from now on.
-  struct EventFilter {
-    std::string ev;
-    std::string window;  // "": any
-    int occurrence = 1;
-  };
   void at(Ms t, std::function<void()> action);
   void onEvent(std::string_view ev, std::function<void()> action, Ms delay = 0);
   void onEvent(EventFilter filter, std::function<void()> action, Ms delay = 0);
@@ -180,7 +126,8 @@ class SimDesktop final : public Desktop {
 
   // Input, delivered at once to the input sink. Windows are found by name
   // (the latest live one), controls by the name they were created with; "" or
-  // "surface" is the window surface. Unknown names trace an "error".
+  // "surface" is the window surface. Unknown names trace an "error"; what
+  // input reaches is said in player.h.
   void press(std::string_view window, std::string_view control,
              MouseButton button = MouseButton::Left);
   void release(std::string_view window, std::string_view control,
@@ -191,7 +138,7 @@ class SimDesktop final : public Desktop {
   void endSession();
   // From now on every setShape reports this result, as a desktop that runs
   // out of regions would.
-  void failShapesWith(ShapeResult result) { shapeResult_ = result; }
+  void failShapesWith(ShapeResult result) { windows_.failShapesWith(result); }
   // Changes the screen and tells the game.
   void changeScreen(const ScreenMetrics& screen);
   // Closes the open popup menu choosing the item of that name, or nothing
@@ -209,116 +156,20 @@ class SimDesktop final : public Desktop {
   std::vector<const WindowState*> stacking() const;
   const TimerState* findTimer(std::string_view name) const;
   const TimerState* timer(TimerId id) const;
-  const std::vector<std::string>& trace() const { return trace_; }
+  const std::vector<std::string>& trace() const { return trace_.lines(); }
   // Every later trace line is also written to out (with a newline).
   void streamTraceTo(std::ostream* out);
   void clearTrace() { trace_.clear(); }
 
  private:
-  struct Timer {
-    TimerState state;
-    // Shared, so a tick runs on even when its handler destroys the timer.
-    std::shared_ptr<const std::function<void()>> tick;
-    std::uint64_t generation = 0;
-  };
-  struct Menu {
-    WindowId owner = 0;
-    std::vector<MenuItemDesc> items;
-  };
-  enum class EventKind { Tick, Action };
-  struct Event {
-    EventKind kind = EventKind::Action;
-    TimerId timer = 0;
-    std::uint64_t generation = 0;
-    std::function<void()> action;
-  };
-  struct Hook {
-    EventFilter filter;
-    int remaining = 1;
-    Ms delay = 0;
-    std::function<void()> action;
-  };
-  enum class DialogKind { Menu, MessageBox };
-  struct Dialog {
-    DialogKind kind = DialogKind::Menu;
-    std::vector<MenuItemDesc> items;  // menus: a copy, the owner may go meanwhile
-    MsgButtons buttons = MsgButtons::Ok;
-    bool closed = false;
-    std::optional<int> chosen;
-    MsgAnswer answer = MsgAnswer::Ok;
-  };
-
-  void gameLoop();
-  // Queues action when called from outside the game's own stack.
-  bool outsideGame(std::function<void()> action);
-  WindowState* liveWindow(WindowId id);
-  ControlState* liveControl(WindowId id, ControlId control);
-  const std::string& controlName(const WindowState& w, ControlId control) const;
-  // A line at the present time, muted when nobody would read it.
-  sim::TraceLine traceLine(std::string_view ev) const {
-    return sim::TraceLine(now_, ev, !readsEvery_ && !readsSome(ev));
-  }
-  bool readsSome(std::string_view ev) const;
-  // Notes which lines anyone reads, after the readers changed.
-  void noteReaders();
-  void emit(const sim::TraceLine& line) {
-    if (!line.muted()) record(line);
-  }
-  void record(const sim::TraceLine& line);
-  void error(std::string_view message);
-  void schedule(Ms t, Event event);
-  void dispatch(Event& event);
-  bool dispatchNext(Ms deadline);
-  void scheduleTick(Timer& timer, Ms from);
-  // Whether input to window may be delivered now; traces a refusal if not.
-  bool accepts(const WindowState& w, std::string_view action, std::string_view control);
-  struct Target {
-    const WindowState* window = nullptr;
-    ControlId control = kSurface;
-  };
-  std::optional<Target> target(std::string_view window, std::string_view control);
-  Dialog* openDialog(DialogKind kind);
-  void waitForDialog(std::size_t index);
+  sim::TraceLine traceLine(std::string_view ev) const { return trace_.line(ev); }
+  void emit(const sim::TraceLine& line) { trace_.emit(line); }
 
   Options options_;
-  InputSink* sink_ = nullptr;
-  Ms now_ = 0;
-  bool ended_ = false;
-  std::uint64_t sequence_ = 0;
-  struct Queued {
-    Ms t = 0;
-    std::uint64_t sequence = 0;  // equal times run in the order queued
-    Event event;
-  };
-  std::vector<Queued> queue_;  // a heap, the soonest on top
-  ShapeResult shapeResult_ = ShapeResult::Ok;
-  Ms limit_ = 0;  // the present run's deadline
-  std::unique_ptr<sim::GameFiber> fiber_;
-  WindowId nextWindow_ = 1;
-  TimerId nextTimer_ = 1;
-  MenuId nextMenu_ = 1;
-  std::map<WindowId, WindowState> windows_;
-  std::vector<WindowId> zOrder_;  // back to front
-  std::map<TimerId, Timer> timers_;
-  std::map<MenuId, Menu> menus_;
-  std::vector<Dialog> dialogs_;  // open ones, innermost last
-  struct Capture {
-    WindowId window = 0;
-    ControlId control = kSurface;
-  };
-  std::map<MouseButton, Capture> captures_;
-  std::vector<Hook> hooks_;
-  struct Watch {
-    std::string ev;  // "": every line
-    std::function<bool(std::string_view)> match;
-    std::function<void()> action;
-    Ms delay = 0;
-  };
-  std::vector<Watch> watches_;
-  std::vector<std::string> trace_;
-  std::ostream* stream_ = nullptr;
-  bool readsEvery_ = true;            // every line is kept, streamed or watched
-  std::vector<std::string> readEvs_;  // otherwise, the "ev"s someone waits for
+  sim::Clock clock_;
+  sim::Recorder trace_;
+  sim::Windows windows_;
+  sim::Player player_;
 };
 
 }  // namespace kelvory

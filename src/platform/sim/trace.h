@@ -3,12 +3,12 @@
 // The simulated desktop's trace: one JSON object per line, one line per
 // observable change, in the order the changes happen. Every line starts with
 // "t" (virtual milliseconds since the program started) and "ev"; the other
-// keys depend on "ev". Window and control names are the ones the game gave
-// them ("frmMan", "Picture1(3)"); the window surface is the control "".
+// keys depend on "ev". Window and control names are the ones the program
+// gave them; the window surface is the control "".
 // Every property set prints a line, even when the value stays the same,
 // except move, which prints only when the geometry changes. Geometry is in twips, printed as the
 // game set it (integers without a fraction). Strings are JSON-escaped; UTF-8 passes through
-// unchanged.
+// unchanged; a byte that is not UTF-8 is written as \u00XX, its own number.
 //
 //   load      win, id, rgb                   a window was created (hidden), its back colour
 //   unload    win                            a window was destroyed

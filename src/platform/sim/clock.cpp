@@ -1,0 +1,86 @@
+#include "platform/sim/clock.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/sim/game_fiber.h"
+
+namespace kelvory::sim {
+
+bool Clock::RunsAfter(const Queued& a, const Queued& b) {
+  return a.t != b.t ? a.t > b.t : a.sequence > b.sequence;
+}
+
+Clock::Clock() = default;
+
+Clock::~Clock() { shutdown(); }
+
+void Clock::at(Ms t, std::function<void()> action) {
+  queue_.push_back(Queued{std::max(t, now_), sequence_++, std::move(action)});
+  std::push_heap(queue_.begin(), queue_.end(), RunsAfter);
+}
+
+bool Clock::inGame() const { return fiber_ && fiber_->inFiber(); }
+
+bool Clock::dispatchNext(Ms deadline) {
+  if (ended_ || queue_.empty()) return false;
+  if (queue_.front().t > deadline) return false;
+  std::pop_heap(queue_.begin(), queue_.end(), RunsAfter);
+  now_ = std::max(now_, queue_.back().t);
+  const std::function<void()> action = std::move(queue_.back().action);
+  queue_.pop_back();
+  if (action) action();
+  return true;
+}
+
+void Clock::processPending() {
+  while (dispatchNext(now_)) {
+  }
+}
+
+void Clock::waitUntil(Ms deadline, const std::function<bool()>& done) {
+  if (ended_ || done()) return;
+  if (!inGame()) {
+    // Called from outside the game: the game runs on its own stack.
+    run(deadline);
+    return;
+  }
+  for (;;) {
+    if (dispatchNext(std::min(deadline, limit_))) {
+      if (done()) return;
+      continue;
+    }
+    if (deadline <= limit_ && deadline != Desktop::kNever) {
+      // Nothing more is due by the deadline: the clock jumps to it.
+      now_ = std::max(now_, deadline);
+      return;
+    }
+    // The run's time is up, or nothing could ever happen: the waiting
+    // handlers stay where they are until the next run.
+    if (limit_ != Desktop::kNever) now_ = std::max(now_, limit_);
+    fiber_->suspend();
+  }
+}
+
+void Clock::gameLoop() {
+  try {
+    waitUntil(Desktop::kNever, [] { return false; });
+  } catch (const Ended&) {
+  }
+}
+
+bool Clock::run(Ms deadline) {
+  if (ended_) return false;
+  if (inGame()) {
+    waitUntil(deadline, [] { return false; });
+    return !ended_;
+  }
+  limit_ = deadline;
+  if (!fiber_) fiber_ = std::make_unique<GameFiber>([this] { gameLoop(); });
+  fiber_->resume();
+  return !ended_;
+}
+
+void Clock::shutdown() { fiber_.reset(); }
+
+}  // namespace kelvory::sim
