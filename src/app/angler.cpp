@@ -57,11 +57,7 @@ void AnglerWindow::load() {
   sea.form.setWidth(scene.screenWidthTwips());
   sea.form.show();
 
-  scene.CatchCount.fill(0);
-  const std::string counts = ReadSetting(scene.desktop, "Data", "Tyouka");
-  if (!counts.empty()) scene.CatchCount = DecodeCatchCounts(counts);
-
-  scene.CompleteSaved = ReadSetting(scene.desktop, "Data", "Complete") == "1";
+  // The counts and the certificate flag were read before anything else.
   scene.frmMenu().setCompleteVisible(scene.CompleteSaved);
 }
 

@@ -471,8 +471,9 @@ std::string QtDesktop::programFolder() const {
                                user.toStdString());
 }
 
-std::string QtDesktop::readProfileString(std::string_view section, std::string_view key,
-                                         const std::string& path) {
+std::optional<std::string> QtDesktop::readProfileString(std::string_view section,
+                                                        std::string_view key,
+                                                        const std::string& path) {
   return files::readValue(section, key, path);
 }
 

@@ -563,8 +563,9 @@ std::string Win32Desktop::programFolder() const {
   return files::settingsFolder(win32::Narrow(path), user);
 }
 
-std::string Win32Desktop::readProfileString(std::string_view section, std::string_view key,
-                                            const std::string& path) {
+std::optional<std::string> Win32Desktop::readProfileString(std::string_view section,
+                                                           std::string_view key,
+                                                           const std::string& path) {
   return files::readValue(section, key, path);
 }
 
