@@ -61,6 +61,17 @@ void AnglerWindow::load() {
   scene.frmMenu().setCompleteVisible(scene.CompleteSaved);
 }
 
+void AnglerWindow::warnSoon(std::string text) {
+  warning_ = std::move(text);
+  if (warningTimer_ == nullptr) {
+    warningTimer_ = &addTimer("TimerWarn", 1, false, [this] {
+      warningTimer_->setEnabled(false);
+      scene.desktop.messageBox(warning_, MsgButtons::Ok, MsgIcon::Warning);
+    });
+  }
+  warningTimer_->setEnabled(true);
+}
+
 void AnglerWindow::dock() {
   if (!ReadyToRedock(scene)) return;
   TimerDock.setEnabled(false);

@@ -176,8 +176,7 @@ void Scene::start() {
   frmMan_->load();
   frmMan_->form.show();
   if (settings_ == Settings::Unreadable) {
-    desktop.messageBox(UnreadableSettingsMessage(SettingsPath(desktop.programFolder())),
-                       MsgButtons::Ok, MsgIcon::Warning);
+    frmMan_->warnSoon(UnreadableSettingsMessage(SettingsPath(desktop.programFolder())));
   }
 }
 
