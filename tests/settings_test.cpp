@@ -212,3 +212,48 @@ TEST(SettingsFolder, BesideTheProgramUnlessThatCannotBeWritten) {
 
 }  // namespace
 }  // namespace kelvory
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace kelvory {
+namespace {
+
+// What only Windows does to a file: sharing modes and attributes.
+TEST(WindowsFiles, HeldOpenReadOnlyAndHiddenFiles) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelvory-windows-files";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "KVY.ini").string();
+  const std::wstring wide = (dir / "KVY.ini").wstring();
+  const std::string old = "[Data]\r\nTyouka=005\r\nComplete=1\r\n";
+  ASSERT_TRUE(files::replace(path, old));
+
+  // Held open without sharing (a backup or sync tool): unread, unreplaced.
+  const HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files::load(path).found, files::Found::Unreadable);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), std::nullopt);
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  CloseHandle(held);
+  EXPECT_EQ(files::read(path).value_or(""), old);
+
+  // The read-only attribute refuses the save.
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), "005");
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  EXPECT_EQ(files::read(path).value_or(""), old);
+
+  // A hidden file stays hidden.
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(files::writeValue("Data", "Tyouka", "006", path));
+  EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), "006");
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kelvory
+#endif
