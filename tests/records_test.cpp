@@ -44,9 +44,9 @@ TEST(Menu, EndSavesTheCountsAndEnds) {
 
 TEST(Menu, EndTellsWhenTheCountsCouldNotBeSaved) {
   Session s;
+  s.start();
   // A folder where the file should be: no write can succeed.
   std::filesystem::create_directories(s.dir / "KVY.ini");
-  s.start();
   s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
   ChooseAt(s, 100, "mend");
   EXPECT_FALSE(s.runUntil(1000));

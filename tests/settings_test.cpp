@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/profile.h"
@@ -37,11 +39,19 @@ TEST(CatchCountCodec, ReadsGroupByGroupAndStopsAtTheFirstNonHexDigit) {
   EXPECT_EQ(DecodeCatchCounts("zzz")[0], 0);
 }
 
-TEST(SettingsPath, AddsOneSeparatorOnly) {
+TEST(SettingsPath, AddsOneSeparatorOfTheSystemsOwn) {
+#ifdef _WIN32
   EXPECT_EQ(SettingsPath("C:\\"), "C:\\KVY.ini");
   EXPECT_EQ(SettingsPath("C:\\Games\\Kelvory"), "C:\\Games\\Kelvory\\KVY.ini");
+  EXPECT_EQ(SettingsPath("C:/Games/"), "C:/Games/KVY.ini");
+#else
   EXPECT_EQ(SettingsPath("/opt/kelvory"), "/opt/kelvory/KVY.ini");
   EXPECT_EQ(SettingsPath("/"), "/KVY.ini");
+  // On Linux a backslash is a character of the folder's name.
+  EXPECT_EQ(SettingsPath("/home/a/my\\games"), "/home/a/my\\games/KVY.ini");
+  EXPECT_EQ(SettingsPath("/home/a/games\\"), "/home/a/games\\/KVY.ini");
+  EXPECT_EQ(SettingsPath("C:"), "C:/KVY.ini");
+#endif
 }
 
 TEST(ProfileText, FindsKeysWithoutRegardToCaseOrBlanks) {
@@ -65,6 +75,44 @@ TEST(ProfileText, ReplacesOneValueAndKeepsEverythingElse) {
             "[Data]\r\nTyouka=001\r\nComplete=1\r\n");
 }
 
+TEST(ProfileText, SkipsAByteOrderMarkAndKeepsItOnWriting) {
+  const std::string counts = "[Data]\r\nTyouka=00A" + std::string(36, '0') + "\r\nComplete=1\r\n";
+  const std::string utf8 = "\xEF\xBB\xBF" + counts;
+  EXPECT_EQ(profile::getValue(utf8, "Data", "Tyouka").substr(0, 3), "00A");
+  EXPECT_EQ(profile::getValue(utf8, "Data", "Complete"), "1");
+  const std::string written = profile::setValue(utf8, "Data", "Tyouka", "FFF");
+  EXPECT_EQ(written, "\xEF\xBB\xBF[Data]\r\nTyouka=FFF\r\nComplete=1\r\n");
+
+  // UTF-16 as Notepad saves "Unicode": read as text, written back as UTF-16,
+  // other characters (here a Japanese comment and a lone surrogate) intact.
+  const auto utf16 = [](std::string_view ascii, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    const std::string extra =
+        bigEndian ? std::string("\x30\x42\xD8\x00", 4) : std::string("\x42\x30\x00\xD8", 4);
+    out += extra;  // "あ" and a high surrogate without its partner
+    for (char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  for (bool bigEndian : {false, true}) {
+    const std::string file = utf16("\r\n[Data]\r\nTyouka=00A\r\n", bigEndian);
+    EXPECT_EQ(profile::getValue(file, "Data", "Tyouka"), "00A");
+    EXPECT_EQ(profile::setValue(file, "Data", "Tyouka", "FFF"),
+              utf16("\r\n[Data]\r\nTyouka=FFF\r\n", bigEndian));
+    // An odd last byte stays where it was.
+    EXPECT_EQ(profile::setValue(file + "x", "Data", "Tyouka", "FFF"),
+              utf16("\r\n[Data]\r\nTyouka=FFF\r\n", bigEndian) + "x");
+  }
+}
+
+TEST(ProfileText, AValueEndsAtANul) {
+  const std::string text(
+      "[Data]\nTyouka=003\0"
+      "00A\n",
+      22);
+  EXPECT_EQ(profile::getValue(text, "Data", "Tyouka"), "003");
+  EXPECT_EQ(profile::getValue(std::string("[Data]\nK=\"a\0b\"\n", 15), "Data", "K"), "\"a");
+}
+
 TEST(ProfileFiles, ReplaceIsWholeAndReadsBack) {
   const auto dir = std::filesystem::temp_directory_path() / "kelvory-settings-test";
   std::filesystem::remove_all(dir);
@@ -78,6 +126,57 @@ TEST(ProfileFiles, ReplaceIsWholeAndReadsBack) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
   EXPECT_FALSE(files::replace((dir / "missing" / "KVY.ini").string(), "x"));
   std::filesystem::remove_all(dir);
+}
+
+TEST(ProfileFiles, AFileThatCannotBeReadIsNeverReplaced) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelvory-unreadable-test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "KVY.ini").string();
+  EXPECT_EQ(files::load(path).found, files::Found::Missing);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), "");
+  EXPECT_EQ(files::load((dir / "no" / "KVY.ini").string()).found, files::Found::Missing);
+
+  // A folder in the file's place, and a file too large to read: both exist,
+  // neither reads, neither is replaced.
+  std::filesystem::create_directories(path);
+  EXPECT_EQ(files::load(path).found, files::Found::Unreadable);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), std::nullopt);
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+  std::filesystem::remove(path);
+
+  ASSERT_TRUE(files::replace(path, "[Data]\r\nTyouka=001\r\n"));
+  std::filesystem::resize_file(path, files::kMaxFileSize + 1);  // sparse: cheap
+  EXPECT_EQ(files::load(path).found, files::Found::Unreadable);
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  EXPECT_EQ(std::filesystem::file_size(path), files::kMaxFileSize + 1);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ProfileFiles, LeftoversOfKilledSavesGoOnlyOursAndOnlyOld) {
+  namespace fs = std::filesystem;
+  const auto dir = fs::temp_directory_path() / "kelvory-leftover-test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const auto make = [&](const std::string& name, bool old) {
+    std::ofstream(dir / name) << "x";
+    if (old)
+      fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  make("KVY.ini", true);
+  make("KVY.ini.tmp-a1B2c3", true);   // ours, left by a killed save
+  make("KVY.ini.tmp-d4E5f6", false);  // ours, perhaps a save under way
+  make("KVY.ini.tmp-abc", true);      // not a name we make
+  make("KVY.ini.tmp-a1B2c3.bak", true);
+  make("notes.txt.tmp-a1B2c3", true);
+  files::removeLeftovers((dir / "KVY.ini").string());
+  EXPECT_FALSE(fs::exists(dir / "KVY.ini.tmp-a1B2c3"));
+  for (const char* kept : {"KVY.ini", "KVY.ini.tmp-d4E5f6", "KVY.ini.tmp-abc",
+                           "KVY.ini.tmp-a1B2c3.bak", "notes.txt.tmp-a1B2c3"}) {
+    EXPECT_TRUE(fs::exists(dir / kept)) << kept;
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace
@@ -137,3 +236,48 @@ TEST(SettingsFolder, BesideTheProgramWhileThatCanBeWritten) {
 
 }  // namespace
 }  // namespace kelvory
+
+#ifdef _WIN32
+#include <windows.h>
+
+namespace kelvory {
+namespace {
+
+// What only Windows does to a file: sharing modes and attributes.
+TEST(WindowsFiles, HeldOpenReadOnlyAndHiddenFiles) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelvory-windows-files";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "KVY.ini").string();
+  const std::wstring wide = (dir / "KVY.ini").wstring();
+  const std::string old = "[Data]\r\nTyouka=005\r\nComplete=1\r\n";
+  ASSERT_TRUE(files::replace(path, old));
+
+  // Held open without sharing (a backup or sync tool): unread, unreplaced.
+  const HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files::load(path).found, files::Found::Unreadable);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), std::nullopt);
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  CloseHandle(held);
+  EXPECT_EQ(files::read(path).value_or(""), old);
+
+  // The read-only attribute refuses the save.
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), "005");
+  EXPECT_FALSE(files::writeValue("Data", "Tyouka", "000", path));
+  EXPECT_EQ(files::read(path).value_or(""), old);
+
+  // A hidden file stays hidden.
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(files::writeValue("Data", "Tyouka", "006", path));
+  EXPECT_TRUE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(files::readValue("Data", "Tyouka", path), "006");
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kelvory
+#endif

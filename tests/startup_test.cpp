@@ -92,5 +92,82 @@ TEST(StartUp, SurvivesSettingsFilesOfAnyShapeAndKeepsThemWhole) {
   }
 }
 
+TEST(StartUp, AFileThatCannotBeReadIsToldAndNeverWritten) {
+  Session s;
+  // A folder in the file's place exists and cannot be read as a file, even
+  // by root; the permission cases are in the file tests.
+  std::filesystem::create_directories(s.dir / "KVY.ini");
+  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
+  s.start();
+  s.runUntil(50);
+  const auto boxes = s.events("msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], UnreadableSettingsMessage((s.dir / "KVY.ini").string()));
+  EXPECT_EQ(boxes[0]["icon"], "warning");
+  // The game plays on; every save fails and writes nothing.
+  s.castAt(100, 400);
+  s.runUntil(5000);
+  EXPECT_TRUE(s.scene.st.LineOut);
+  EXPECT_FALSE(s.scene.SaveCatchCounts());
+  EXPECT_TRUE(s.events("write").empty());
+  EXPECT_TRUE(std::filesystem::is_directory(s.dir / "KVY.ini"));
+}
+
+TEST(StartUp, AShapingFailureAtStartUpSavesOnlyTheCountsItRead) {
+  Session s;
+  const std::string file = "[Data]\r\nTyouka=005" + std::string(33, '0') + "FFF\r\nComplete=1\r\n";
+  s.writeIni(file);
+  s.desk.failShapesWith(ShapeResult::RegionFailed);
+  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
+  // Started inside the run: the failure's box waits for its answer there.
+  s.desk.at(0, [&s] { s.scene.start(); });
+  EXPECT_FALSE(s.runUntil(1000));
+  EXPECT_EQ(s.events("msgbox").size(), 1u);
+  EXPECT_EQ(s.ini(), file);
+}
+
+TEST(StartUp, AByteOrderMarkHidesNothing) {
+  Session s;
+  s.writeIni("\xEF\xBB\xBF[Data]\r\nTyouka=007\r\nComplete=1\r\n");
+  s.start();
+  EXPECT_EQ(s.scene.CatchCount[0], 7);
+  EXPECT_TRUE(s.scene.frmMenu().completeVisible());
+  s.scene.CatchCount[0] = 8;
+  ASSERT_TRUE(s.scene.SaveCatchCounts());
+  EXPECT_EQ(s.ini(),
+            "\xEF\xBB\xBF[Data]\r\nTyouka=008" + std::string(36, '0') + "\r\nComplete=1\r\n");
+}
+
+TEST(Landing, AFailedSaveIsToldOnceUntilSavingWorksAgain) {
+  Session s;
+  s.start();
+  // From now on no save can succeed: a folder takes the file's place.
+  std::filesystem::create_directories(s.dir / "KVY.ini");
+  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
+  s.castAt(0, 300);
+  s.playFights();
+  s.runUntil(600'000);
+  int landed = 0;
+  for (int16_t c : s.scene.CatchCount) landed += c;
+  ASSERT_GE(landed, 1);
+  const auto boxes = s.events("msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], kNotSavedMessage);
+  // Later failing landings say nothing more...
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(s.events("msgbox").size(), 1u);
+  // ...until a save has worked again and the next one fails.
+  std::filesystem::remove(s.dir / "KVY.ini");
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
+  std::filesystem::remove(s.dir / "KVY.ini");
+  std::filesystem::create_directories(s.dir / "KVY.ini");
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(s.events("msgbox").size(), 2u);
+}
+
 }  // namespace
 }  // namespace kelvory::testing

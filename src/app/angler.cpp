@@ -52,12 +52,19 @@ void AnglerWindow::load() {
   sea.form.setWidth(scene.screenWidthTwips());
   sea.form.show();
 
-  scene.CatchCount.fill(0);
-  const std::string counts = ReadSetting(scene.desktop, "Data", "Tyouka");
-  if (!counts.empty()) scene.CatchCount = DecodeCatchCounts(counts);
-
-  scene.CompleteSaved = ReadSetting(scene.desktop, "Data", "Complete") == "1";
+  // The counts and the certificate flag were read before anything else.
   scene.frmMenu().setCompleteVisible(scene.CompleteSaved);
+}
+
+void AnglerWindow::warnSoon(std::string text) {
+  warning_ = std::move(text);
+  if (warningTimer_ == nullptr) {
+    warningTimer_ = &addTimer("TimerWarn", 1, false, [this] {
+      warningTimer_->setEnabled(false);
+      scene.desktop.messageBox(warning_, MsgButtons::Ok, MsgIcon::Warning);
+    });
+  }
+  warningTimer_->setEnabled(true);
 }
 
 void AnglerWindow::dock() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "app/game_window.h"
 
 namespace kelvory {
@@ -14,6 +16,8 @@ class AnglerWindow final : public GameWindow {
   // Shows angler frame k (0 to 6) as the window's picture; callers pair it
   // with ApplyShape(k) in the order their step needs.
   void setFrame(int k);
+  // Shows a warning box from the event loop, as soon as the scene stands.
+  void warnSoon(std::string text);
 
   Timer& Timer1;  // rod shake
   // Re-places the scene once no sequence runs after the screen changed.
@@ -23,6 +27,9 @@ class AnglerWindow final : public GameWindow {
  private:
   void shake();
   void dock();
+
+  std::string warning_;
+  Timer* warningTimer_ = nullptr;
 };
 
 }  // namespace kelvory

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <string_view>
+
 namespace kelvory {
+
+// Told to a second copy started on the same settings file, which then ends.
+inline constexpr std::string_view kAlreadyRunningMessage = "Kelvory はすでに起動しています。";
 
 class Desktop;
 

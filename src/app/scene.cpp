@@ -129,8 +129,46 @@ double Scene::taskbarTopTwips() const {
   return static_cast<double>(m.workAreaBottomPx) * m.twipsPerPixel;
 }
 
+std::string UnreadableSettingsMessage(std::string_view path) {
+  return "釣果の記録ファイルを読み込めませんでした。\n" + std::string(path) +
+         "\nこのファイルの釣果には手を付けません。今回の釣果は保存されません。";
+}
+
+void Scene::LoadSettings() {
+  CatchCount.fill(0);
+  CompleteSaved = false;
+  const std::optional<std::string> counts = ReadSetting(desktop, "Data", "Tyouka");
+  const std::optional<std::string> complete =
+      counts ? ReadSetting(desktop, "Data", "Complete") : std::nullopt;
+  if (!counts || !complete) {
+    settings_ = Settings::Unreadable;
+    // The box at start-up has told it already.
+    landingFailureTold_ = true;
+    return;
+  }
+  if (!counts->empty()) CatchCount = DecodeCatchCounts(*counts);
+  CompleteSaved = *complete == "1";
+  settings_ = Settings::Read;
+}
+
 bool Scene::SaveCatchCounts() {
+  if (settings_ != Settings::Read) return false;
   return WriteSetting(desktop, "Data", "Tyouka", EncodeCatchCounts(CatchCount));
+}
+
+bool Scene::SaveComplete() {
+  if (settings_ != Settings::Read) return false;
+  return WriteSetting(desktop, "Data", "Complete", "1");
+}
+
+void Scene::SaveLanding() {
+  if (SaveCatchCounts()) {
+    landingFailureTold_ = false;
+    return;
+  }
+  if (landingFailureTold_) return;
+  landingFailureTold_ = true;
+  desktop.messageBox(kNotSavedMessage, MsgButtons::Ok, MsgIcon::Warning);
 }
 
 void Scene::end() {
@@ -142,9 +180,14 @@ void Scene::end() {
 
 void Scene::start() {
   Entry entry(*this);
+  // First of all: a failure anywhere in start-up may save the counts.
+  LoadSettings();
   frmMan_ = std::make_unique<AnglerWindow>(*this);
   frmMan_->load();
   frmMan_->form.show();
+  if (settings_ == Settings::Unreadable) {
+    frmMan_->warnSoon(UnreadableSettingsMessage(SettingsPath(desktop.programFolder())));
+  }
 }
 
 void Scene::mouseDown(WindowId win, ControlId ctrl, MouseButton button) {

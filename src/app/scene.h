@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,10 @@ namespace kelvory {
 
 // Told to the user when the catches could not be written to the settings file.
 inline constexpr std::string_view kNotSavedMessage = "釣果を保存できませんでした。";
+
+// Told at start-up when the settings file exists but cannot be read: its
+// path, then what becomes of the catches in it and of this session's.
+std::string UnreadableSettingsMessage(std::string_view path);
 
 class AnglerWindow;
 class ControlPanel;
@@ -88,8 +93,18 @@ class Scene final : public InputSink {
   void unloadVersion();
   void unloadCertificate();
 
+  // Reads the catch counts and the certificate flag from the settings file.
+  // Until then, and for good when the file exists but cannot be read,
+  // nothing is saved: a save writes only counts that were read (or earned
+  // since), and never over a file whose catches we do not know.
+  void LoadSettings();
   // Saves the catch counts; false when they could not be stored.
   bool SaveCatchCounts();
+  // Stores Complete=1; false when it could not be stored.
+  bool SaveComplete();
+  // The save after a landing: the first failure of a row is told at once,
+  // so the user learns of it before "終了"; the ones after it are not.
+  void SaveLanding();
   // Ends the program at once.
   [[noreturn]] void end();
   double screenWidthTwips() const;
@@ -124,6 +139,10 @@ class Scene final : public InputSink {
   std::unique_ptr<HistoryWindow> frmList_;
   std::unique_ptr<VersionWindow> frmVersion_;
   std::unique_ptr<CertificateWindow> frmComplete_;
+
+  enum class Settings { NotRead, Read, Unreadable };
+  Settings settings_ = Settings::NotRead;
+  bool landingFailureTold_ = false;
 
   int depth_ = 0;
   std::vector<std::unique_ptr<GameWindow>> graveyard_;

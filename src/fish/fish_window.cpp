@@ -103,15 +103,14 @@ void FishWindow::dragFloat() {
 void FishWindow::count(std::int32_t fishIndex) {
   std::int16_t& n = scene.CatchCount[static_cast<std::size_t>(fishIndex)];
   n = std::min<std::int16_t>(static_cast<std::int16_t>(n + 1), kMaxCount);
-  // Saved at once, so a catch survives however the program ends later; a
-  // failure here is told on exit, where the same save is made again.
-  scene.SaveCatchCounts();
+  // Saved at once, so a catch survives however the program ends later.
+  scene.SaveLanding();
   const bool complete =
       std::all_of(scene.CatchCount.begin(), scene.CatchCount.begin() + kSpeciesCount,
                   [](std::int16_t c) { return c != 0; });
   // Once the file holds it, every later catch would only write it again.
   if (complete && !scene.CompleteSaved) {
-    scene.CompleteSaved = WriteSetting(scene.desktop, "Data", "Complete", "1");
+    scene.CompleteSaved = scene.SaveComplete();
     scene.frmMenu().setCompleteVisible(true);
   }
 }

@@ -104,8 +104,11 @@ class Desktop {
   // Settings: one value of a profile file ("[Section]" and "key=value"
   // lines), the way the platform's profile calls read and write it.
   virtual std::string programFolder() const = 0;
-  virtual std::string readProfileString(std::string_view section, std::string_view key,
-                                        const std::string& path) = 0;
+  // "" when the file, the section or the key is missing; nothing when the
+  // file exists but cannot be read.
+  virtual std::optional<std::string> readProfileString(std::string_view section,
+                                                       std::string_view key,
+                                                       const std::string& path) = 0;
   // Returns false when the value could not be stored.
   virtual bool writeProfileString(std::string_view section, std::string_view key,
                                   std::string_view value, const std::string& path) = 0;

@@ -169,6 +169,13 @@ std::string Tyouka(unsigned seed) {
   return out;
 }
 
+// Text as Notepad saves it as "Unicode": UTF-16 little-endian with its mark.
+std::string Utf16(std::string_view ascii) {
+  std::string out = "\xFF\xFE";
+  for (const char ch : ascii) out += std::string{ch, '\0'};
+  return out;
+}
+
 // A file the way the program leaves one: made by our writer from nothing.
 std::string ProgramFile(const std::string& tyouka, bool complete) {
   std::string text = kelvory::profile::setValue("", "Data", "Tyouka", tyouka);
@@ -247,6 +254,18 @@ std::vector<ReadCase> ReadCases() {
        {"Data", "\tTyouka\t"},
        Known::TabsInArguments},
   };
+  // Byte-order marks, as Notepad writes them: the counts must show.
+  const std::string counts = "[Data]\r\nTyouka=00A" + std::string(36, '0') + "\r\nComplete=1\r\n";
+  for (const auto& [name, file] : {std::pair{"UTF-8 mark", "\xEF\xBB\xBF" + counts},
+                                   std::pair{"UTF-16 mark", Utf16(counts)}}) {
+    c.push_back({std::string(name) + ", Tyouka", file, {"Data", "Tyouka"}, Known::None, true});
+    c.push_back({std::string(name) + ", Complete", file, {"Data", "Complete"}, Known::None, true});
+  }
+  c.push_back({"a NUL inside a value",
+               std::string("[Data]\r\nTyouka=003\0"
+                           "00A\r\n",
+                           24),
+               {"Data", "Tyouka"}});
   for (unsigned seed = 0; seed < 4; ++seed) {
     const bool complete = seed % 2 == 1;
     const std::string text = ProgramFile(Tyouka(seed), complete);
@@ -324,6 +343,18 @@ std::vector<WriteCase> WriteCases() {
        "  a b  ",
        both},
   };
+  const std::string counts = "[Data]\r\nTyouka=00A" + std::string(36, '0') + "\r\n";
+  c.push_back(
+      {"behind a UTF-8 mark", "\xEF\xBB\xBF" + counts, {"Data", "Tyouka"}, Tyouka(6), both, true});
+  c.push_back({"Complete behind a UTF-8 mark",
+               "\xEF\xBB\xBF" + counts,
+               {"Data", "Complete"},
+               "1",
+               both,
+               true});
+  c.push_back({"into a UTF-16 file", Utf16(counts), {"Data", "Tyouka"}, Tyouka(7), both, true});
+  c.push_back(
+      {"Complete into a UTF-16 file", Utf16(counts), {"Data", "Complete"}, "1", both, true});
   for (unsigned seed = 0; seed < 4; ++seed) {
     const std::string text = ProgramFile(Tyouka(seed), seed % 2 == 1);
     c.push_back({"program file " + std::to_string(seed) + ", Tyouka",

@@ -329,8 +329,9 @@ void DesktopCore::processPending() {
 
 // --- settings and the rest -----------------------------------------------------------
 
-std::string DesktopCore::readProfileString(std::string_view section, std::string_view key,
-                                           const std::string& path) {
+std::optional<std::string> DesktopCore::readProfileString(std::string_view section,
+                                                          std::string_view key,
+                                                          const std::string& path) {
   return files::readValue(section, key, path);
 }
 

@@ -63,8 +63,8 @@ class DesktopCore : public Desktop, protected InputSink {
   // links its old polling one in its stead, to measure the two side by side.
   void waitUntil(Ms deadline, const std::function<bool()>& done) final;
 
-  std::string readProfileString(std::string_view section, std::string_view key,
-                                const std::string& path) final;
+  std::optional<std::string> readProfileString(std::string_view section, std::string_view key,
+                                               const std::string& path) final;
   bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                           const std::string& path) final;
   void mark(Moment) final;

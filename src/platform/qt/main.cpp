@@ -1,12 +1,11 @@
 #include <QApplication>
-#include <QDir>
-#include <QLockFile>
-#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/run.h"
+#include "app/settings.h"
+#include "platform/profile.h"
 #include "platform/qt/qt_desktop.h"
 
 namespace {
@@ -41,17 +40,15 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // One angler on the taskbar: a second copy would also overwrite the first
+  kelvory::QtDesktop desktop;
+  // One copy per settings file: a second one would overwrite the first
   // one's catches. The lock goes with the process, however it ends.
-  QString lockFolder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (lockFolder.isEmpty()) lockFolder = QDir::tempPath();
-  QLockFile lock(QDir(lockFolder).filePath("kelvory.lock"));
-  lock.setStaleLockTime(0);
-  if (!lock.tryLock(0)) {
+  const kelvory::files::CopyLock lock(kelvory::SettingsPath(desktop.programFolder()));
+  if (lock.taken()) {
     std::fputs("kelvory: already running\n", stderr);
+    desktop.messageBox(kelvory::kAlreadyRunningMessage, kelvory::MsgButtons::Ok,
+                       kelvory::MsgIcon::None);
     return 0;
   }
-
-  kelvory::QtDesktop desktop;
   return kelvory::RunToy(desktop);
 }

@@ -248,8 +248,9 @@ void SimDesktop::streamTraceTo(std::ostream* out) { trace_.streamTo(out); }
 
 std::string SimDesktop::programFolder() const { return options_.folder; }
 
-std::string SimDesktop::readProfileString(std::string_view section, std::string_view key,
-                                          const std::string& path) {
+std::optional<std::string> SimDesktop::readProfileString(std::string_view section,
+                                                         std::string_view key,
+                                                         const std::string& path) {
   return files::readValue(section, key, path);
 }
 

@@ -86,8 +86,8 @@ class SimDesktop final : public Desktop {
   void processPending() override;
   void waitUntil(Ms deadline, const std::function<bool()>& done) override;
   std::string programFolder() const override;
-  std::string readProfileString(std::string_view section, std::string_view key,
-                                const std::string& path) override;
+  std::optional<std::string> readProfileString(std::string_view section, std::string_view key,
+                                               const std::string& path) override;
   bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                           const std::string& path) override;
   void mark(Moment) override;

@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include "app/run.h"
+#include "app/settings.h"
+#include "platform/profile.h"
 #include "platform/win32/win32_desktop.h"
 
 // Linked as a GUI program (-mwindows): no console comes up, and the C
@@ -11,11 +13,14 @@ int main() {
   // whose manifest was lost, and does nothing otherwise.
   SetProcessDPIAware();
 
-  // One angler on the taskbar: a second copy would also overwrite the first
-  // one's catches. The system drops the mutex with the process.
-  const HANDLE running = CreateMutexW(nullptr, FALSE, L"Local\\Kelvory.Running");
-  if (running != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) return 0;
-
   kelvory::Win32Desktop desktop;
+  // One copy per settings file: a second one would overwrite the first
+  // one's catches. The system drops the lock with the process.
+  const kelvory::files::CopyLock lock(kelvory::SettingsPath(desktop.programFolder()));
+  if (lock.taken()) {
+    desktop.messageBox(kelvory::kAlreadyRunningMessage, kelvory::MsgButtons::Ok,
+                       kelvory::MsgIcon::None);
+    return 0;
+  }
   return kelvory::RunToy(desktop);
 }
