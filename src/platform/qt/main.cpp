@@ -8,6 +8,7 @@
 
 #include "app/run.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_translations.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
   QApplication app(argc, argv);
+  const auto japanese = kelvory::qt::InstallJapaneseQtTexts();
   // Qt has taken its own options out of argv by now.
   if (argc > 1) {
     std::fprintf(stderr, "kelvory: unknown option %s\n%s", argv[1], kUsage);

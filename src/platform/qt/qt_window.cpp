@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRegion>
+#include <QTimer>
 #include <optional>
+
+#include "platform/qt/qt_x11_hints.h"
 
 namespace kelvory::qt {
 namespace {
@@ -47,18 +50,24 @@ void DrawPicture(QPainter& painter, const QImage& image, int scale) {
   painter.drawImage(QRect(0, 0, image.width() * scale, image.height() * scale), image);
 }
 
+// The scene stays above ordinary windows and never takes the focus.
+constexpr Qt::WindowFlags kSceneFlags = Qt::FramelessWindowHint | Qt::Tool |
+                                        Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+
 Qt::WindowFlags FlagsFor(Frame frame) {
   switch (frame) {
     case Frame::Dialog:
       return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     case Frame::None:
+      // The figures let every click through to what lies below: only the
+      // panel takes the player's input.
+      return kSceneFlags | Qt::WindowTransparentForInput;
     case Frame::Thin:
     case Frame::Hidden:
       break;
   }
-  return Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint |
-         Qt::WindowDoesNotAcceptFocus;
+  return kSceneFlags;
 }
 
 // The thin frame's border, drawn inside the window's own rectangle.
@@ -226,11 +235,19 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
       blank.fill(Qt::transparent);
       setWindowIcon(blank);
     }
+    // The game places a dialog by its outer size: learn the frame first.
+    if (const auto frame = RequestFrameExtents(*this)) resources_.setDialogFrame(*frame);
   } else {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
   }
   twips_ = desc.geometry;
+  if (frame_ == Frame::Dialog) {
+    // The description gives the client area; the geometry is the frame's.
+    const QMargins f = resources_.dialogFrame();
+    twips_.width += (f.left() + f.right()) * resources_.twipsPerPixel();
+    twips_.height += (f.top() + f.bottom()) * resources_.twipsPerPixel();
+  }
   relayout();
 }
 
@@ -249,9 +266,11 @@ void DeskWindow::relayout(bool rescaled) {
     return;
   }
   if (frame_ == Frame::Dialog) {
-    setFixedSize(box.size());
+    // A top-level's position is its frame's; its size is the client's.
+    const QSize client = box.marginsRemoved(resources_.dialogFrame()).size();
+    setFixedSize(client);
     move(box.topLeft());
-    surface_->setGeometry(0, 0, box.width(), box.height());
+    surface_->setGeometry(0, 0, client.width(), client.height());
   } else {
     setGeometry(box);
     const int inset = frame_ == Frame::Thin ? kThinBorder : 0;
@@ -278,7 +297,9 @@ void DeskWindow::applyVisibility() {
   if (frame_ == Frame::Hidden) return;
   const QRect box = resources_.toPx(twips_);
   const bool stepAside = covered_ && frame_ != Frame::Dialog;
-  setVisible(wanted_ && !stepAside && box.width() > 0 && box.height() > 0);
+  const bool show = wanted_ && !stepAside && box.width() > 0 && box.height() > 0;
+  if (show && !isVisible() && frame_ != Frame::Dialog) SkipTaskbarAndPager(*this);
+  setVisible(show);
 }
 
 void DeskWindow::setCovered(bool covered) {
@@ -408,6 +429,20 @@ void DeskWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(kBorderColour);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void DeskWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // A dialog minimised away would leave a modal program that takes no
+  // input and shows nothing: it comes straight back instead.
+  if (event->type() == QEvent::WindowStateChange && frame_ == Frame::Dialog && isMinimized()) {
+    QTimer::singleShot(0, this, [this] {
+      setWindowState(windowState() & ~Qt::WindowMinimized);
+      if (!isVisible()) return;
+      raise();
+      activateWindow();
+    });
+  }
 }
 
 void DeskWindow::closeEvent(QCloseEvent* event) {

@@ -133,6 +133,7 @@ class DeskWindow final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void changeEvent(QEvent*) override;
   void closeEvent(QCloseEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;

@@ -1,0 +1,119 @@
+#include "platform/qt/qt_x11_hints.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QThread>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace kelvory::qt {
+namespace {
+
+// xcb replies are malloc'd.
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> Own(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+xcb_connection_t* Connection() {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+xcb_window_t Root(xcb_connection_t* c) {
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  return screen != nullptr ? screen->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
+  const auto reply = Own(xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+std::vector<std::uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                                     xcb_atom_t type) {
+  const auto reply = Own(xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, property, type, 0, 64), nullptr));
+  if (!reply || reply->format != 32) return {};
+  const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+  return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+}
+
+void SendToRoot(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
+                const std::array<std::uint32_t, 5>& data) {
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = window;
+  event.type = type;
+  for (std::size_t i = 0; i < data.size(); ++i) event.data.data32[i] = data[i];
+  xcb_send_event(c, 0, Root(c),
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&event));
+}
+
+// An EWMH window manager names its check window on the root.
+bool WindowManagerRuns(xcb_connection_t* c) {
+  return !Cardinals(c, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
+}
+
+}  // namespace
+
+void SkipTaskbarAndPager(QWidget& window) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) return;
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
+  const xcb_atom_t skipTaskbar = Atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+  const xcb_atom_t skipPager = Atom(c, "_NET_WM_STATE_SKIP_PAGER");
+  if (window.isVisible()) {
+    constexpr std::uint32_t kAdd = 1;
+    constexpr std::uint32_t kFromApplication = 1;
+    SendToRoot(c, id, state, {kAdd, skipTaskbar, skipPager, kFromApplication, 0});
+  } else {
+    // Qt keeps the states it finds on the window when it maps it.
+    std::vector<std::uint32_t> atoms = Cardinals(c, id, state, XCB_ATOM_ATOM);
+    for (const xcb_atom_t wanted : {skipTaskbar, skipPager}) {
+      if (std::find(atoms.begin(), atoms.end(), wanted) == atoms.end()) atoms.push_back(wanted);
+    }
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
+                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
+  }
+  xcb_flush(c);
+}
+
+std::optional<QMargins> RequestFrameExtents(QWidget& window) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr || !WindowManagerRuns(c)) return std::nullopt;
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
+  xcb_delete_property(c, id, extents);
+  SendToRoot(c, id, Atom(c, "_NET_REQUEST_FRAME_EXTENTS"), {0, 0, 0, 0, 0});
+  xcb_flush(c);
+  // The answer is a property the window manager sets; a busy one may take a
+  // moment, a window manager without the request never answers.
+  using namespace std::chrono;
+  const auto giveUp = steady_clock::now() + milliseconds(300);
+  do {
+    const std::vector<std::uint32_t> v = Cardinals(c, id, extents, XCB_ATOM_CARDINAL);
+    if (v.size() >= 4) {
+      return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]),
+                      static_cast<int>(v[3]));
+    }
+    QThread::msleep(5);
+  } while (steady_clock::now() < giveUp);
+  return std::nullopt;
+}
+
+}  // namespace kelvory::qt
