@@ -70,6 +70,27 @@ Qt::WindowFlags FlagsFor(Frame frame) {
   return kSceneFlags;
 }
 
+// A face taller than the one a label was laid out for hangs its descenders
+// below the label's bottom edge: a single line is lifted so that its ink
+// stays inside, and made smaller when even that is not enough. Returns the
+// lift in pixels.
+int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
+  const bool oneLine = (flags & Qt::TextWordWrap) == 0 ||
+                       QFontMetrics(font).horizontalAdvance(text) <= box.width();
+  if (!oneLine) return 0;
+  for (;;) {
+    const QFontMetrics metrics(font);
+    const QRect ink = metrics.tightBoundingRect(text);
+    const int top = metrics.ascent() + ink.top();
+    const int bottom = metrics.ascent() + ink.bottom() + 1;
+    if (bottom <= box.height()) return 0;
+    if (bottom - std::max(top, 0) <= box.height()) return bottom - box.height();
+    const int size = QFontInfo(font).pixelSize();
+    if (size <= 6) return 0;
+    font.setPixelSize(size - 1);
+  }
+}
+
 // The thin frame's border, drawn inside the window's own rectangle.
 constexpr int kThinBorder = 1;
 const QColor kBorderColour(0x40, 0x40, 0x40);
@@ -130,7 +151,7 @@ void ControlView::paintEvent(QPaintEvent*) {
       }
     }
     painter.setFont(font);
-    painter.drawText(rect(), flags, text_);
+    painter.drawText(rect().translated(0, -LiftToFit(font, text_, flags, size())), flags, text_);
   }
 }
 
@@ -235,11 +256,15 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
       blank.fill(Qt::transparent);
       setWindowIcon(blank);
     }
-    // The game places a dialog by its outer size: learn the frame first.
+    // The game places a dialog by its outer size: learn the frame first,
+    // for a window that cannot be resized (some frames lose a handle then).
+    setFixedSize(resources_.toPx(desc.geometry).size());
+    DialogDecorations(*this);
     if (const auto frame = RequestFrameExtents(*this)) resources_.setDialogFrame(*frame);
   } else {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    if (frame_ == Frame::None) PassInputThrough(*this);
   }
   twips_ = desc.geometry;
   if (frame_ == Frame::Dialog) {
@@ -249,6 +274,10 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     twips_.height += (f.top() + f.bottom()) * resources_.twipsPerPixel();
   }
   relayout();
+}
+
+DeskWindow::~DeskWindow() {
+  if (frame_ == Frame::None) ForgetInputPassThrough(*this);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -266,10 +295,10 @@ void DeskWindow::relayout(bool rescaled) {
     return;
   }
   if (frame_ == Frame::Dialog) {
-    // A top-level's position is its frame's; its size is the client's.
-    const QSize client = box.marginsRemoved(resources_.dialogFrame()).size();
-    setFixedSize(client);
-    move(box.topLeft());
+    // The frame goes around the client area, inside the game's box.
+    const QRect client = box.marginsRemoved(resources_.dialogFrame());
+    setFixedSize(client.size());
+    setGeometry(client);
     surface_->setGeometry(0, 0, client.width(), client.height());
   } else {
     setGeometry(box);

@@ -107,6 +107,9 @@ class DeskWindow final : public QWidget {
  public:
   DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources, WindowListener& listener,
              const QImage* icon);
+  ~DeskWindow() override;
+  DeskWindow(const DeskWindow&) = delete;
+  DeskWindow& operator=(const DeskWindow&) = delete;
 
   Frame frame() const { return frame_; }
   void setTwips(const Twips& geometry);

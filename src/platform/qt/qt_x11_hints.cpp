@@ -1,7 +1,10 @@
 #include "platform/qt/qt_x11_hints.h"
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
+#include <QAbstractNativeEventFilter>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QThread>
 #include <QWidget>
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -68,7 +72,53 @@ bool WindowManagerRuns(xcb_connection_t* c) {
   return !Cardinals(c, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
 }
 
+void EmptyInputShape(xcb_connection_t* c, xcb_window_t window) {
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window,
+                       0, 0, 0, nullptr);
+  xcb_flush(c);
+}
+
+// Watches the X events Qt reads for the reparenting of the windows that
+// pass input through.
+class PassThroughWatch final : public QAbstractNativeEventFilter {
+ public:
+  static PassThroughWatch& instance() {
+    static PassThroughWatch watch;
+    return watch;
+  }
+  std::set<xcb_window_t> windows;
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_REPARENT_NOTIFY) return false;
+    const auto* reparent = static_cast<const xcb_reparent_notify_event_t*>(message);
+    if (windows.contains(reparent->window)) {
+      if (xcb_connection_t* c = Connection()) EmptyInputShape(c, reparent->window);
+    }
+    return false;
+  }
+
+ private:
+  PassThroughWatch() {
+    if (qGuiApp) qGuiApp->installNativeEventFilter(this);
+  }
+};
+
 }  // namespace
+
+void PassInputThrough(QWidget& window) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) return;
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  PassThroughWatch::instance().windows.insert(id);
+  EmptyInputShape(c, id);
+}
+
+void ForgetInputPassThrough(QWidget& window) {
+  if (Connection() == nullptr || !window.testAttribute(Qt::WA_WState_Created)) return;
+  PassThroughWatch::instance().windows.erase(static_cast<xcb_window_t>(window.winId()));
+}
 
 void SkipTaskbarAndPager(QWidget& window) {
   xcb_connection_t* c = Connection();
@@ -90,6 +140,21 @@ void SkipTaskbarAndPager(QWidget& window) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(atoms.size()), atoms.data());
   }
+  xcb_flush(c);
+}
+
+void DialogDecorations(QWidget& window) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) return;
+  // The Motif hints every X11 window manager reads.
+  constexpr std::uint32_t kFunctions = 1, kDecorations = 2;
+  constexpr std::uint32_t kMove = 4, kClose = 32;
+  constexpr std::uint32_t kBorder = 2, kTitle = 8, kMenu = 16;
+  const std::array<std::uint32_t, 5> hints{kFunctions | kDecorations, kMove | kClose,
+                                           kBorder | kTitle | kMenu, 0, 0};
+  const xcb_atom_t motif = Atom(c, "_MOTIF_WM_HINTS");
+  xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window.winId()), motif,
+                      motif, 32, static_cast<std::uint32_t>(hints.size()), hints.data());
   xcb_flush(c);
 }
 
