@@ -84,7 +84,8 @@ int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
     const int top = metrics.ascent() + ink.top();
     const int bottom = metrics.ascent() + ink.bottom() + 1;
     if (bottom <= box.height()) return 0;
-    if (bottom - std::max(top, 0) <= box.height()) return bottom - box.height();
+    // Lifted, the ink sits in the middle of the box.
+    if (bottom - top <= box.height()) return top - (box.height() - (bottom - top)) / 2;
     const int size = QFontInfo(font).pixelSize();
     if (size <= 6) return 0;
     font.setPixelSize(size - 1);
@@ -150,8 +151,10 @@ void ControlView::paintEvent(QPaintEvent*) {
         font.setPixelSize(font.pixelSize() - 1);
       }
     }
+    const int lift = LiftToFit(font, text_, flags, size());
     painter.setFont(font);
-    painter.drawText(rect().translated(0, -LiftToFit(font, text_, flags, size())), flags, text_);
+    // Text is clipped to its rectangle: a lifted one still ends at the bottom.
+    painter.drawText(QRect(0, -lift, width(), height() + lift), flags, text_);
   }
 }
 
