@@ -9,8 +9,7 @@
 namespace kelvory::qt {
 
 void UseWholeScaleFactors() {
-  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-      Qt::HighDpiScaleFactorRoundingPolicy::Round);
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   // The user's own factor is taken as it is meant, to the nearest whole.
   const char* asked = std::getenv("QT_SCALE_FACTOR");
   if (asked == nullptr) return;

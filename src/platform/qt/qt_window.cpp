@@ -51,8 +51,8 @@ void DrawPicture(QPainter& painter, const QImage& image, int scale) {
 }
 
 // The scene stays above ordinary windows and never takes the focus.
-constexpr Qt::WindowFlags kSceneFlags = Qt::FramelessWindowHint | Qt::Tool |
-                                        Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+constexpr Qt::WindowFlags kSceneFlags =
+    Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
 
 Qt::WindowFlags FlagsFor(Frame frame) {
   switch (frame) {
@@ -75,8 +75,8 @@ Qt::WindowFlags FlagsFor(Frame frame) {
 // stays inside, and made smaller when even that is not enough. Returns the
 // lift in pixels.
 int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
-  const bool oneLine = (flags & Qt::TextWordWrap) == 0 ||
-                       QFontMetrics(font).horizontalAdvance(text) <= box.width();
+  const bool oneLine =
+      (flags & Qt::TextWordWrap) == 0 || QFontMetrics(font).horizontalAdvance(text) <= box.width();
   if (!oneLine) return 0;
   for (;;) {
     const QFontMetrics metrics(font);

@@ -47,8 +47,8 @@ xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
 
 std::vector<std::uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
                                      xcb_atom_t type) {
-  const auto reply = Own(xcb_get_property_reply(
-      c, xcb_get_property(c, 0, window, property, type, 0, 64), nullptr));
+  const auto reply = Own(
+      xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, 64), nullptr));
   if (!reply || reply->format != 32) return {};
   const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
   return {values, values + xcb_get_property_value_length(reply.get()) / 4};
