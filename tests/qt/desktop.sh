@@ -52,6 +52,8 @@ all_skip() {  # all_skip WHEN
     local state
     state=$(xprop -id "$id" _NET_WM_STATE WM_NAME)
     [[ $state == *'"Kelvory"'* || $state == *'"ﾊﾞｰｼﾞｮﾝ情報"'* ]] && continue
+    # A window being withdrawn (a balloon going) loses its state first.
+    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable || continue
     figures=$((figures + 1))
     [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* ]] || fail "$1: window $id ($(frame_box "$id")) lacks skip-taskbar"
     [[ $state == *_NET_WM_STATE_SKIP_PAGER* ]] || fail "$1: window $id lacks skip-pager"
