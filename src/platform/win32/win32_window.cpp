@@ -385,7 +385,16 @@ void DeskWindow::drawChild(HDC dc, const Child& c) const {
       smaller = std::move(next);
     }
   }
-  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box, flags);
+  // A face taller than the one the label was laid out for hangs a single
+  // line's descenders below it: the line rises into its leading instead.
+  RECT text = box;
+  GetTextMetricsW(dc, &metrics);
+  const bool oneLine =
+      (flags & DT_WORDBREAK) == 0 || measured.bottom - measured.top <= metrics.tmHeight;
+  if (oneLine && metrics.tmHeight > height) {
+    OffsetRect(&text, 0, -std::min<LONG>(metrics.tmHeight - height, metrics.tmInternalLeading));
+  }
+  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &text, flags | DT_NOCLIP);
   SelectObject(dc, c.font);
 }
 
