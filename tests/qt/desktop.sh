@@ -9,7 +9,8 @@
 #
 # usage: desktop.sh path/to/kelvory
 # Exits 77 (skipped) when a tool is missing. With SCREENSHOT set, a picture
-# of the bottom of the screen during a strike is written there (PNG).
+# of the screen's bottom-left corner during a strike is written there (PNG,
+# twice the size).
 set -u
 
 prog=${1:?usage: desktop.sh path/to/kelvory}
@@ -162,7 +163,7 @@ if strike_shot 75 $((ground - 8)) "$work/hit.rgb"; then
   ((s == 0)) || fail "scale 1: the balloon has a seam ($s pixels)"
   if [[ -n ${SCREENSHOT:-} ]]; then
     convert -size "${width}x${height}" -depth 8 "rgb:$work/hit.rgb" \
-      -crop "640x200+0+$((height - 200))" +repage "$SCREENSHOT"
+      -crop "400x110+0+$((height - 110))" +repage -filter point -resize 200% "$SCREENSHOT"
   fi
 fi
 sleep 2.5
