@@ -159,8 +159,10 @@ void DialogDecorations(QWidget& window) {
 }
 
 std::optional<QMargins> RequestFrameExtents(QWidget& window) {
+  // A window manager that did not answer once is not waited for again.
+  static bool unanswered = false;
   xcb_connection_t* c = Connection();
-  if (c == nullptr || !WindowManagerRuns(c)) return std::nullopt;
+  if (c == nullptr || unanswered || !WindowManagerRuns(c)) return std::nullopt;
   const auto id = static_cast<xcb_window_t>(window.winId());
   const xcb_atom_t extents = Atom(c, "_NET_FRAME_EXTENTS");
   xcb_delete_property(c, id, extents);
@@ -178,6 +180,7 @@ std::optional<QMargins> RequestFrameExtents(QWidget& window) {
     }
     QThread::msleep(5);
   } while (steady_clock::now() < giveUp);
+  unanswered = true;
   return std::nullopt;
 }
 
