@@ -78,6 +78,9 @@ xdotool mousemove 90 $((ground - 7)) click 1
 sleep 0.5
 xdotool mousemove 1000 $((ground - 2)) click 1
 sleep 0.8
+shot "$work/clicked.rgb"
+expect "$work/clicked.rgb" 90 $((ground - 7)) 00a000 "angler's boat after clicks on it"
+expect "$work/clicked.rgb" 1000 $((ground - 2)) 0000ff "sea after clicks on it"
 if grep -q "root:(1000,$((ground - 2)))" "$work/below.log"; then
   echo "note: clicks on the sea reach the X window below"
 else
