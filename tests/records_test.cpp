@@ -182,4 +182,24 @@ TEST(Menu, HistoryOpenedMidFightLetsTheFightGoOn) {
 }
 
 }  // namespace
+TEST(Dialogs, ArePlacedByTheirOuterFrame) {
+  // A desktop whose dialogs get an 8 x 30 px frame around their client area.
+  Session s(ScreenMetrics{.dialogFrameWidthPx = 8, .dialogFrameHeightPx = 30});
+  s.start();
+  ChooseAt(s, 100, "mFishList");
+  s.runUntil(200);
+  const Twips list = s.window("frmList").geometry;
+  EXPECT_EQ(list.width, 3180 + 8 * 15);
+  EXPECT_EQ(list.height, 2715 + 30 * 15);
+  EXPECT_EQ(list.left, 0);
+  EXPECT_EQ(list.top + list.height, s.window("frmMan").geometry.top - 100);
+  s.desk.at(300, [&] { s.desk.close("frmList"); });
+  ChooseAt(s, 400, "mver");
+  s.runUntil(500);
+  const Twips version = s.window("frm_Version").geometry;
+  EXPECT_EQ(version.width, 3945 + 8 * 15);
+  EXPECT_EQ(version.left, (1920 * 15 - version.width) / 2);
+  EXPECT_EQ(version.top, (1080 * 15 - version.height) / 2);
+}
+
 }  // namespace kelvory::testing

@@ -56,7 +56,15 @@ void Control::setPicture(const Picture& picture) {
 
 Form::Form(Desktop& desktop, const WindowDesc& desc)
     : desktop_(desktop), id_(desktop.createWindow(desc)), name_(desc.name), back_(desc.back) {
-  setGeometry(desc.geometry);
+  Twips geometry = desc.geometry;
+  if (desc.frame == Frame::Dialog) {
+    // A framed window's size is its outer size, frame and caption included,
+    // so that placing it by its Height keeps the whole frame where meant.
+    const ScreenMetrics m = desktop.metrics();
+    geometry.width += m.dialogFrameWidthPx * m.twipsPerPixel;
+    geometry.height += m.dialogFrameHeightPx * m.twipsPerPixel;
+  }
+  setGeometry(geometry);
 }
 
 Form::~Form() { close(); }

@@ -75,7 +75,8 @@ struct Font {
 enum class Frame {
   None,    // borderless figure: no caption, no border, no taskbar entry, no focus
   Thin,    // thin single border, no caption (the control panel)
-  Dialog,  // fixed dialog with caption and close box; geometry width/height is the client area
+  Dialog,  // fixed dialog with caption and close box: its geometry is the outer frame, and
+           // WindowDesc's width/height give the client area the frame goes around
   Hidden,  // never shown; owns a menu
 };
 
@@ -127,6 +128,9 @@ struct ScreenMetrics {
   int heightPx = 1080;
   int workAreaBottomPx = 1040;  // the taskbar's top edge
   int twipsPerPixel = 15;
+  // What the frame and caption of a Dialog add to its client area.
+  int dialogFrameWidthPx = 0;
+  int dialogFrameHeightPx = 0;
 };
 
 struct LocalTime {

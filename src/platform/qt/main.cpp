@@ -7,6 +7,8 @@
 #include "app/settings.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_scale.h"
+#include "platform/qt/qt_translations.h"
 
 namespace {
 
@@ -33,7 +35,9 @@ int main(int argc, char** argv) {
   if (std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
+  kelvory::qt::UseWholeScaleFactors();
   QApplication app(argc, argv);
+  const auto japanese = kelvory::qt::InstallJapaneseQtTexts();
   // Qt has taken its own options out of argv by now.
   if (argc > 1) {
     std::fprintf(stderr, "kelvory: unknown option %s\n%s", argv[1], kUsage);

@@ -83,6 +83,9 @@ ScreenMetrics QtDesktop::metrics() const {
     m.heightPx = all.height();
     m.workAreaBottomPx = screen->availableGeometry().bottom() + 1;
   }
+  const QMargins frame = resources_.dialogFrame();
+  m.dialogFrameWidthPx = frame.left() + frame.right();
+  m.dialogFrameHeightPx = frame.top() + frame.bottom();
   return m;
 }
 

@@ -48,11 +48,14 @@ void Resources::setLogicalDpi(double logicalDpi) {
 }
 
 int Resources::px(double twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
+  // Halves go to the even neighbour (the default rounding mode).
+  return static_cast<int>(std::nearbyint(twips / twipsPerPixel_));
 }
 
 QRect Resources::toPx(const Twips& box) const {
-  return QRect(px(box.left), px(box.top), px(box.width), px(box.height));
+  const int left = px(box.left);
+  const int top = px(box.top);
+  return QRect(left, top, px(box.left + box.width) - left, px(box.top + box.height) - top);
 }
 
 const QFont& Resources::font(const Font& font) const {

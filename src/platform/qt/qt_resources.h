@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QMargins>
 #include <QRect>
 #include <map>
 #include <string>
@@ -23,7 +24,13 @@ class Resources {
   int pictureScale() const { return pictureScale_; }
 
   int px(double twips) const;
+  // Each edge rounded on its own, so windows that meet in twips meet in
+  // pixels too, whatever the scale.
   QRect toPx(const Twips& box) const;
+
+  // The frame a dialog gets, as the window manager last told it.
+  const QMargins& dialogFrame() const { return dialogFrame_; }
+  void setDialogFrame(const QMargins& frame) { dialogFrame_ = frame; }
 
   // Caches fill lazily; looking up changes nothing that is shown.
   const QFont& font(const Font& font) const;
@@ -33,6 +40,7 @@ class Resources {
  private:
   int twipsPerPixel_ = 15;
   int pictureScale_ = 1;
+  QMargins dialogFrame_;
   mutable std::map<std::tuple<std::string, double, bool, bool>, QFont> fonts_;
   mutable std::unordered_map<const Bitmap*, QImage> images_;
 };

@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRegion>
+#include <QTimer>
 #include <optional>
+
+#include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
 namespace {
@@ -47,18 +50,46 @@ void DrawPicture(QPainter& painter, const QImage& image, int scale) {
   painter.drawImage(QRect(0, 0, image.width() * scale, image.height() * scale), image);
 }
 
+// The scene stays above ordinary windows and never takes the focus.
+constexpr Qt::WindowFlags kSceneFlags =
+    Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+
 Qt::WindowFlags FlagsFor(Frame frame) {
   switch (frame) {
     case Frame::Dialog:
       return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
     case Frame::None:
+      // The figures let every click through to what lies below: only the
+      // panel takes the player's input.
+      return kSceneFlags | Qt::WindowTransparentForInput;
     case Frame::Thin:
     case Frame::Hidden:
       break;
   }
-  return Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint |
-         Qt::WindowDoesNotAcceptFocus;
+  return kSceneFlags;
+}
+
+// A face taller than the one a label was laid out for hangs its descenders
+// below the label's bottom edge: a single line is lifted so that its ink
+// stays inside, and made smaller when even that is not enough. Returns the
+// lift in pixels.
+int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
+  const bool oneLine =
+      (flags & Qt::TextWordWrap) == 0 || QFontMetrics(font).horizontalAdvance(text) <= box.width();
+  if (!oneLine) return 0;
+  for (;;) {
+    const QFontMetrics metrics(font);
+    const QRect ink = metrics.tightBoundingRect(text);
+    const int top = metrics.ascent() + ink.top();
+    const int bottom = metrics.ascent() + ink.bottom() + 1;
+    if (bottom <= box.height()) return 0;
+    // Lifted, the ink sits in the middle of the box.
+    if (bottom - top <= box.height()) return top - (box.height() - (bottom - top)) / 2;
+    const int size = QFontInfo(font).pixelSize();
+    if (size <= 6) return 0;
+    font.setPixelSize(size - 1);
+  }
 }
 
 // The thin frame's border, drawn inside the window's own rectangle.
@@ -120,8 +151,10 @@ void ControlView::paintEvent(QPaintEvent*) {
         font.setPixelSize(font.pixelSize() - 1);
       }
     }
+    const int lift = LiftToFit(font, text_, flags, size());
     painter.setFont(font);
-    painter.drawText(rect(), flags, text_);
+    // Text is clipped to its rectangle: a lifted one still ends at the bottom.
+    painter.drawText(QRect(0, -lift, width(), height() + lift), flags, text_);
   }
 }
 
@@ -226,12 +259,28 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
       blank.fill(Qt::transparent);
       setWindowIcon(blank);
     }
+    // The game places a dialog by its outer size: learn the frame first,
+    // for a window that cannot be resized (some frames lose a handle then).
+    setFixedSize(resources_.toPx(desc.geometry).size());
+    DialogDecorations(*this);
+    if (const auto frame = RequestFrameExtents(*this)) resources_.setDialogFrame(*frame);
   } else {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    if (frame_ == Frame::None) PassInputThrough(*this);
   }
   twips_ = desc.geometry;
+  if (frame_ == Frame::Dialog) {
+    // The description gives the client area; the geometry is the frame's.
+    const QMargins f = resources_.dialogFrame();
+    twips_.width += (f.left() + f.right()) * resources_.twipsPerPixel();
+    twips_.height += (f.top() + f.bottom()) * resources_.twipsPerPixel();
+  }
   relayout(false);
+}
+
+DeskWindow::~DeskWindow() {
+  if (frame_ == Frame::None) ForgetInputPassThrough(*this);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -249,9 +298,11 @@ void DeskWindow::relayout(bool rescaled) {
     return;
   }
   if (frame_ == Frame::Dialog) {
-    setFixedSize(box.size());
-    move(box.topLeft());
-    surface_->setGeometry(0, 0, box.width(), box.height());
+    // The frame goes around the client area, inside the game's box.
+    const QRect client = box.marginsRemoved(resources_.dialogFrame());
+    setFixedSize(client.size());
+    setGeometry(client);
+    surface_->setGeometry(0, 0, client.width(), client.height());
   } else {
     setGeometry(box);
     const int inset = frame_ == Frame::Thin ? kThinBorder : 0;
@@ -280,7 +331,9 @@ void DeskWindow::applyVisibility() {
   // An empty mask is no mask to Qt: an empty outline keeps the window
   // unmapped instead, as if it had no area.
   const bool cutAway = shape_ && shape_->empty();
-  setVisible(visibility_.onScreen(frame_, box.width() > 0 && box.height() > 0 && !cutAway));
+  const bool show = visibility_.onScreen(frame_, box.width() > 0 && box.height() > 0 && !cutAway);
+  if (show && !isVisible() && frame_ != Frame::Dialog) SkipTaskbarAndPager(*this);
+  setVisible(show);
 }
 
 void DeskWindow::setCovered(bool covered) {
@@ -412,6 +465,20 @@ void DeskWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setPen(kBorderColour);
   painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void DeskWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // A dialog minimised away would leave a modal program that takes no
+  // input and shows nothing: it comes straight back instead.
+  if (event->type() == QEvent::WindowStateChange && frame_ == Frame::Dialog && isMinimized()) {
+    QTimer::singleShot(0, this, [this] {
+      setWindowState(windowState() & ~Qt::WindowMinimized);
+      if (!isVisible()) return;
+      raise();
+      activateWindow();
+    });
+  }
 }
 
 void DeskWindow::closeEvent(QCloseEvent* event) {

@@ -93,6 +93,9 @@ class DeskWindow final : public QWidget, public NativeWindow {
  public:
   DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources, InputSink& listener,
              const QImage* icon);
+  ~DeskWindow() override;
+  DeskWindow(const DeskWindow&) = delete;
+  DeskWindow& operator=(const DeskWindow&) = delete;
 
   void setTwips(const Twips& geometry) override;
   void relayout(bool rescaled) override;
@@ -122,6 +125,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void changeEvent(QEvent*) override;
   void closeEvent(QCloseEvent*) override;
   void mousePressEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;

@@ -88,6 +88,9 @@ ScreenMetrics Win32Desktop::metrics() const {
   m.widthPx = width / scale;
   m.heightPx = height / scale;
   m.workAreaBottomPx = work.bottom / scale;
+  const SIZE frame = win32::DeskWindow::dialogFrame();
+  m.dialogFrameWidthPx = frame.cx / scale;
+  m.dialogFrameHeightPx = frame.cy / scale;
   return m;
 }
 

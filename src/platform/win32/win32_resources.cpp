@@ -57,13 +57,14 @@ void Resources::setDpi(int dpi) {
 }
 
 int Resources::px(double twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel())) * scale_;
+  // Halves go to the even neighbour (the default rounding mode).
+  return static_cast<int>(std::nearbyint(twips / twipsPerPixel())) * scale_;
 }
 
 RECT Resources::toPx(const Twips& box) const {
-  const int left = px(box.left);
-  const int top = px(box.top);
-  return {left, top, left + px(box.width), top + px(box.height)};
+  // Each edge rounded on its own, so windows that meet in twips meet in
+  // pixels too.
+  return {px(box.left), px(box.top), px(box.left + box.width), px(box.top + box.height)};
 }
 
 HFONT Resources::font(const Font& font) const {

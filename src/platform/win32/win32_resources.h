@@ -26,6 +26,7 @@ class Resources {
   int pictureScale() const { return scale_; }
 
   int px(double twips) const;
+  // Each edge rounded on its own: windows that meet in twips meet in pixels.
   RECT toPx(const Twips& box) const;
 
   // Caches fill lazily and hold their handles until the desktop goes.

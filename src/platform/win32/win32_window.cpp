@@ -22,16 +22,22 @@ struct Styles {
   DWORD ex;
 };
 
+constexpr Styles kDialogStyles{WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                               WS_EX_DLGMODALFRAME};
+
 Styles StylesFor(Frame frame) {
-  // The figures and the panel float above everything and never take focus.
+  // The figures and the panel float above everything, never take focus and
+  // stay out of the taskbar (a tool window has no button there).
   constexpr DWORD kFigureEx = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
   switch (frame) {
     case Frame::None:
-      return {WS_POPUP | WS_CLIPCHILDREN, kFigureEx};
+      // Only the panel takes the player's input: a figure lets every click
+      // through to what lies below (which takes a layered window).
+      return {WS_POPUP | WS_CLIPCHILDREN, kFigureEx | WS_EX_TRANSPARENT | WS_EX_LAYERED};
     case Frame::Thin:
       return {WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, kFigureEx};
     case Frame::Dialog:
-      return {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME};
+      return kDialogStyles;
     case Frame::Hidden:
       break;
   }
@@ -117,6 +123,12 @@ bool DeskWindow::registerClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
+SIZE DeskWindow::dialogFrame() {
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, kDialogStyles.style, FALSE, kDialogStyles.ex);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
                        InputSink& listener, HICON icon)
     : id_(id),
@@ -131,6 +143,15 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& res
   CreateWindowExW(styles.ex, kClassName, caption.c_str(), styles.style, 0, 0, 0, 0, nullptr,
                   nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) return;
+  // A layered window shows nothing until it is told how opaque it is.
+  if ((styles.ex & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(hwnd(), 0, 255, LWA_ALPHA);
+  if (frame_ == Frame::Dialog) {
+    // The description gives the client area; the geometry is the frame's.
+    const SIZE frame = dialogFrame();
+    const int scale = resources_.pictureScale();
+    twips_.width += frame.cx / scale * resources_.twipsPerPixel();
+    twips_.height += frame.cy / scale * resources_.twipsPerPixel();
+  }
   if (frame_ == Frame::Dialog && desc.icon && icon != nullptr) {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -199,6 +220,16 @@ LRESULT DeskWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
         listener_.clicked(id_, LOWORD(wParam));
         return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      // A dialog minimised away would leave a modal program that takes no
+      // input and shows nothing.
+      if (frame_ == Frame::Dialog && (wParam & 0xFFF0) == SC_MINIMIZE) return 0;
+      break;
+    case WM_SIZE:
+      if (frame_ == Frame::Dialog && wParam == SIZE_MINIMIZED) {
+        PostMessageW(hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
       }
       break;
     case WM_CLOSE:
@@ -367,7 +398,16 @@ void DeskWindow::drawChild(HDC dc, const Child& c) const {
       smaller = std::move(next);
     }
   }
-  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box, flags);
+  // A face taller than the one the label was laid out for hangs a single
+  // line's descenders below it: the line rises into its leading instead.
+  RECT text = box;
+  GetTextMetricsW(dc, &metrics);
+  const bool oneLine =
+      (flags & DT_WORDBREAK) == 0 || measured.bottom - measured.top <= metrics.tmHeight;
+  if (oneLine && metrics.tmHeight > height) {
+    OffsetRect(&text, 0, -std::min<LONG>(metrics.tmHeight - height, metrics.tmInternalLeading));
+  }
+  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &text, flags | DT_NOCLIP);
   SelectObject(dc, c.font);
 }
 
@@ -398,17 +438,9 @@ void DeskWindow::setTwips(const Twips& geometry) {
 
 void DeskWindow::relayout(bool rescaled) {
   if (!hwnd_) return;
-  RECT box = resources_.toPx(twips_);
+  // A dialog's geometry is its outer frame, as the game places it.
+  const RECT box = resources_.toPx(twips_);
   if (!Empty(box)) {
-    if (frame_ == Frame::Dialog) {
-      // The game's size is the client area; the frame goes around it.
-      const int left = box.left;
-      const int top = box.top;
-      const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
-      const auto ex = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
-      AdjustWindowRectEx(&box, style, FALSE, ex);
-      OffsetRect(&box, left - box.left, top - box.top);
-    }
     SetWindowPos(hwnd(), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   }

@@ -28,6 +28,8 @@ class DeskWindow final : public NativeWindow {
 
   // Once at start-up, before the first window.
   static bool registerClass();
+  // What a dialog's frame and caption add to its client area, device pixels.
+  static SIZE dialogFrame();
 
   HWND hwnd() const { return hwnd_.get(); }
   WindowId id() const { return id_; }

@@ -1,0 +1,263 @@
+#!/bin/bash
+# Runs the real program as a user meets it: under Openbox with a tint2
+# taskbar on a virtual X screen, above an ordinary window ("below", an xev
+# that records the clicks it gets). Checks that no figure shows in the
+# taskbar, that clicks on the figures reach the window below, that the
+# dialogs sit where they belong and cannot be minimised away, that the
+# version window shows its name whole, and that windows meant to meet leave
+# no seam, at scale 1, 2 and 1.5.
+#
+# usage: desktop.sh path/to/kelvory
+# Exits 77 (skipped) when a tool is missing. With SCREENSHOT set, a picture
+# of the screen's bottom-left corner during a strike is written there (PNG,
+# twice the size).
+set -u
+
+prog=${1:?usage: desktop.sh path/to/kelvory}
+work=$(mktemp -d)
+app_pid=""
+below_pid=""
+source "$(dirname "$0")/../lib/screen.sh"
+source "$(dirname "$0")/../lib/desktop.sh"
+require Xvfb import convert od cmp openbox tint2 xprop xwininfo xdotool xev xsetroot
+cleanup() {
+  [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null
+  [[ -n $below_pid ]] && kill "$below_pid" 2>/dev/null
+  stop_desktop
+  stop_xvfb
+  if [[ -n ${KEEP_SHOTS:-} ]]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+# One colour a line, the whole row Y of a screenshot.
+row() { od -An -v -tx1 -j $(($2 * width * 3)) -N $((width * 3)) "$1" | tr -s ' \n' '  ' |
+  awk '{ for (i = 1; i + 2 <= NF; i += 3) print $i $(i + 1) $(i + 2) }'; }
+
+# How many pixels of the root's colour lie between the first and the last
+# pixel of another colour in columns FROM..TO of row Y: a seam between
+# windows that should meet.
+seams() {  # seams FILE Y FROM TO
+  row "$1" "$2" | awk -v root="$root" -v from="$3" -v to="$4" '
+    NR - 1 >= from && NR - 1 <= to { x = NR - 1
+      if ($1 != root) { if (first == "") first = x; last = x; gaps += pending; pending = 0 }
+      else if (first != "") pending++ }
+    END { print (first == "" ? -1 : gaps + 0) }'
+}
+
+# Every managed window of ours keeps out of taskbars and pagers; counts
+# them in `figures`.
+all_skip() {  # all_skip WHEN
+  local id
+  figures=0
+  for id in $(client_windows kelvory); do
+    local state
+    state=$(xprop -id "$id" _NET_WM_STATE WM_NAME)
+    [[ $state == *'"Kelvory"'* || $state == *'"ﾊﾞｰｼﾞｮﾝ情報"'* ]] && continue
+    # A window being withdrawn (a balloon going) loses its state first.
+    xwininfo -id "$id" 2>/dev/null | grep -q IsViewable || continue
+    figures=$((figures + 1))
+    [[ $state == *_NET_WM_STATE_SKIP_TASKBAR* ]] || fail "$1: window $id ($(frame_box "$id")) lacks skip-taskbar"
+    [[ $state == *_NET_WM_STATE_SKIP_PAGER* ]] || fail "$1: window $id lacks skip-pager"
+  done
+}
+
+# The taskbar's task area (the clock at its right end left out) is as it
+# was before the program started.
+bar_unchanged() {  # bar_unchanged SHOT WHEN
+  local changed
+  changed=$(cmp -l "$work/bar0.rgb" "$1" | awk -v w="$width" -v top="$bar_top" '
+    { p = int(($1 - 1) / 3); if (int(p / w) >= top && p % w < w - 300) seen[p] = 1 }
+    END { n = 0; for (k in seen) n++; print n }')
+  ((changed == 0)) || fail "$2: the taskbar changed ($changed pixels): a task of ours?"
+}
+
+# Starts a fresh copy at a scale, waits until it stands on the taskbar.
+launch() {  # launch SCALE
+  [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  rm -f "$work/app/KVY.ini"
+  QT_SCALE_FACTOR=$1 KELVORY_TRACE=1 start_qt_program "$prog"
+}
+
+wait_for_bite() {  # the float goes under: strike at once
+  local since _ 
+  since=$(grep -c ' bite$' "$work/app.log")
+  for _ in $(seq 1200); do
+    if (($(grep -c ' bite$' "$work/app.log") > since)); then return 0; fi
+    sleep 0.05
+  done
+  fail "no bite within a minute"
+  return 1
+}
+
+# Casts, waits for a bite, strikes, and takes a screenshot while "HIT!!!"
+# shows (balloon and marker: seven windows of ours at least). A strike
+# that comes too late on a busy machine reels a little line; the next bite
+# is tried. REEL is the reel button's position.
+strike_shot() {  # strike_shot REEL_X REEL_Y FILE
+  local _
+  xdotool mousemove "$1" "$2" mousedown 1 mouseup 1
+  sleep 0.4
+  xdotool mousedown 1 mouseup 1
+  sleep 2.5
+  for _ in 1 2 3 4; do
+    wait_for_bite || return 1
+    xdotool mousedown 1
+    sleep 0.25
+    shot "$3"
+    xdotool mouseup 1
+    (($(client_windows kelvory | wc -l) >= 7)) && return 0
+    sleep 2
+  done
+  fail "four strikes, no fish hooked"
+  return 1
+}
+
+start_xvfb
+start_desktop
+xsetroot -solid '#336699'
+# An ordinary window below the scene, over most of the screen.
+xev -event button -name below -geometry 1900x1000+10+40 >"$work/below.log" 2>&1 &
+below_pid=$!
+sleep 1
+shot "$work/bar0.rgb"
+root=$(pixel "$work/bar0.rgb" 5 5)
+ground=$bar_top  # the scene stands on the taskbar's top edge
+
+# --- scale 1 ------------------------------------------------------------
+launch 1
+all_skip "at rest"
+((figures >= 3)) || fail "only $figures windows of ours found at rest"
+shot "$work/rest.rgb"
+bar_unchanged "$work/rest.rgb" "at rest"
+expect "$work/rest.rgb" 90 $((ground - 7)) 00a000 "angler's boat on the taskbar"
+(($(seams "$work/rest.rgb" $((ground - 1)) 0 $((width - 1))) == 0)) ||
+  fail "scale 1: a seam between panel, angler and sea"
+
+# Clicks on the angler and on the sea reach the window below; the panel
+# keeps its own (a right press opens the menu, which Escape closes).
+xdotool mousemove 90 $((ground - 7)) click 1
+sleep 0.3
+xdotool mousemove 1000 $((ground - 2)) click 1
+sleep 0.5
+grep -q "root:(90,$((ground - 7)))" "$work/below.log" || fail "a click on the angler did not reach the window below"
+grep -q "root:(1000,$((ground - 2)))" "$work/below.log" || fail "a click on the sea did not reach the window below"
+xdotool mousemove 75 $((ground - 8)) click 3
+sleep 0.7
+grep -q "root:(75," "$work/below.log" && fail "a click on the panel went through it"
+xdotool key Escape
+sleep 0.3
+# The rest looks for seams: against the screen's background, not a window.
+kill "$below_pid"
+wait "$below_pid" 2>/dev/null
+below_pid=""
+sleep 0.5
+shot "$work/bar0.rgb"
+
+if strike_shot 75 $((ground - 8)) "$work/hit.rgb"; then
+  all_skip "during a strike"
+  ((figures >= 7)) || fail "only $figures windows of ours found during a strike (balloon, marker, float?)"
+  bar_unchanged "$work/hit.rgb" "during a strike"
+  # The balloon: caps and centre piece in one piece, 10 px above the
+  # angler (top at ground - 48) and rising above it.
+  s=$(seams "$work/hit.rgb" $((ground - 48 - 5)) 100 700)
+  ((s == 0)) || fail "scale 1: the balloon has a seam ($s pixels)"
+  if [[ -n ${SCREENSHOT:-} ]]; then
+    convert -size "${width}x${height}" -depth 8 "rgb:$work/hit.rgb" \
+      -crop "400x110+0+$((height - 110))" +repage -filter point -resize 200% "$SCREENSHOT"
+  fi
+fi
+sleep 2.5
+
+# The history window: its frame's bottom 100 twips (7 px) above the
+# angler, at the screen's left edge. Minimised, it comes straight back, and
+# once closed the reel button answers again.
+xdotool mousemove 75 $((ground - 8)) click 3
+sleep 0.7
+xdotool key Down Return
+sleep 1.5
+history=$(for id in $(client_windows kelvory); do
+  xprop -id "$id" WM_NAME | grep -q '"Kelvory"' && echo "$id"; done | head -n1)
+if [[ -z $history ]]; then
+  fail "no history window"
+else
+  read -r l t r b < <(frame_box "$history")
+  ((l == 0)) || fail "history window's frame starts at x $l, not 0"
+  expected=$((ground - 48 - 7))
+  ((b >= expected - 1 && b <= expected + 1)) ||
+    fail "history window's frame ends at y $b, not $expected (100 twips above the angler)"
+  xdotool windowminimize "$history"
+  sleep 1.5
+  xwininfo -id "$history" | grep -q IsViewable || fail "the minimised history window stayed away"
+  read -r cx cy < <(xwininfo -id "$history" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  xdotool mousemove $((cx + 60)) $((cy + 164)) click 1  # "閉じる"
+  sleep 1
+  xwininfo -id "$history" 2>/dev/null | grep -q IsViewable && fail "閉じる left the history window open"
+fi
+shot "$work/closed.rgb"
+xdotool mousemove 75 $((ground - 8)) click 3
+sleep 0.7
+shot "$work/menu.rgb"
+changed=$(count_changed "$work/closed.rgb" "$work/menu.rgb" 900 $((ground - 1)))
+((changed > 200)) || fail "after the history window the reel button took no press (no menu)"
+xdotool key Escape
+sleep 0.3
+
+# The version window: centred by its frame, its name whole in its label.
+xdotool mousemove 75 $((ground - 8)) click 3
+sleep 0.7
+xdotool key Down Down Return
+sleep 1.5
+version=$(for id in $(client_windows kelvory); do
+  xprop -id "$id" WM_NAME | grep -q 'ﾊﾞｰｼﾞｮﾝ情報' && echo "$id"; done | head -n1)
+if [[ -z $version ]]; then
+  fail "no version window"
+else
+  read -r l t r b < <(frame_box "$version")
+  dx=$((l - (width - r))) dy=$((t - (height - b)))
+  ((dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1)) ||
+    fail "version window's frame ($l,$t)-($r,$b) is not centred on the screen"
+  read -r cx cy < <(xwininfo -id "$version" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  shot "$work/version.rgb"
+  # Label2(0): 159 x 19 px at (43, 10) of the client area. Its dark ink
+  # must lie inside, clear of the box's bottom row and right column.
+  ink=$(for y in $(seq $((cy + 10)) $((cy + 28))); do
+    row "$work/version.rgb" "$y" | awk -v y=$((y - cy - 10)) -v from=$((cx + 43)) -v to=$((cx + 201)) '
+      NR - 1 >= from && NR - 1 <= to {
+        if (substr($1, 1, 2) < "a0") print NR - 1 - from, y }'
+  done | awk 'NR == 1 {l = r = $1; t = b = $2} {if ($1 < l) l = $1; if ($1 > r) r = $1;
+    if ($2 < t) t = $2; if ($2 > b) b = $2} END {if (NR) print l, t, r, b; else print "none"}')
+  if [[ $ink == none ]]; then
+    fail "version window: no name drawn"
+  else
+    read -r il it ir ib <<<"$ink"
+    ((ib < 18 && ir < 158 && it >= 0 && ir - il > 40)) ||
+      fail "version window: the name's ink ($il,$it)-($ir,$ib) is clipped by its 159x19 label"
+  fi
+  xdotool mousemove $((cx + 231)) $((cy + 19)) click 1  # "OK"
+  sleep 0.5
+fi
+
+# --- scale 2 and 1.5: the panel, angler and sea meet; the balloon is whole
+launch 2
+shot "$work/rest2.rgb"
+(($(seams "$work/rest2.rgb" $((ground - 1)) 0 $((width - 1))) == 0)) ||
+  fail "scale 2: a seam between panel, angler and sea"
+if strike_shot 150 $((ground - 16)) "$work/hit2.rgb"; then
+  s=$(seams "$work/hit2.rgb" $((ground - 96 - 10)) 200 1400)
+  ((s == 0)) || fail "scale 2: the balloon has a seam ($s pixels)"
+fi
+
+launch 1.5
+shot "$work/rest15.rgb"
+for y in $((ground - 1)) $((ground - 3)); do
+  (($(seams "$work/rest15.rgb" "$y" 0 $((width - 1))) == 0)) ||
+    fail "scale 1.5: a seam between panel and sea in row $y"
+done
+
+if ((failures)); then
+  echo "--- kelvory output"
+  tail -n 20 "$work/app.log"
+  echo "qt.desktop: $failures check(s) failed"
+  exit 1
+fi
+echo "qt.desktop: all checks passed"
