@@ -103,6 +103,16 @@ std::vector<Event> Session::events(std::string_view ev, std::string_view win) co
   return found;
 }
 
+std::vector<Event> Session::about(std::string_view win) const {
+  std::vector<Event> found;
+  for (const std::string& line : desk.trace()) {
+    Event e = Parse(line);
+    const std::string w = e["win"];
+    if (w == win || (w.empty() && e["ctrl"].empty())) found.push_back(std::move(e));
+  }
+  return found;
+}
+
 std::vector<Event> Session::printed(std::string_view win) const {
   std::vector<Event> found;
   for (Event& e : events("text", win))
