@@ -42,25 +42,62 @@ TEST(Cast, FloatComesDownWhereThePowerSends) {
   }
 }
 
-TEST(Cast, TwoQuickPressesCastWithPowerTwoAndTheFloatRestsUpright) {
-  Session s;
-  s.start();
-  s.castAt(0, 0);
-  // Wind-up 500 ms, 38 flight steps; the float's first tick is 200 ms later.
-  s.runUntil(1000);
-  EXPECT_EQ(s.scene.st.CastPower, 2);
-  EXPECT_TRUE(s.scene.st.LineOut);
-  const auto& uki = s.window("frmUki");
-  EXPECT_EQ(uki.geometry.left - s.anglerRightEdge(), 149);
-  EXPECT_EQ(uki.geometry.width, 75);
-  EXPECT_EQ(uki.geometry.height, 315);
-  EXPECT_EQ(uki.shape->index, 7);
-  // A weak cast flies with the launch picture all the way.
-  for (const Event& e : s.events("shape", "frmUki"))
-    EXPECT_TRUE(e["index"] == "8" || e["index"] == "7");
-  EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
-  // The rod swung through frames 0 to 4, then bent: frame 5.
-  EXPECT_EQ(s.window("frmMan").picture, "Picture1(5)");
+// Casts charged on the panel: the stop press at stop ms gives the power;
+// the angler swings through frames 0 to 4, the float flies its arc with the
+// launch, level and falling pictures and comes down upright.
+TEST(Cast, ThePanelCastsWithTwiceTheMeterReading) {
+  struct Case {
+    Desktop::Ms stop;
+    int power;
+    // The float's shapes with their times after the launch: 8 as it is
+    // launched and (past the first step) rising, 9 level, 10 falling, 7 on
+    // the water.
+    std::vector<std::pair<Desktop::Ms, int>> shapes;
+    double left;  // right of the angler's right edge
+  };
+  const Case cases[] = {
+      {0, 2, {{0, 8}, {370, 7}}, 149},
+      {60, 14, {{0, 8}, {0, 8}, {10, 9}, {120, 10}, {430, 7}}, 677},
+      {90, 20, {{0, 8}, {0, 8}, {40, 9}, {150, 10}, {470, 7}}, 1015},
+      {490, 100, {{0, 8}, {0, 8}, {440, 9}, {550, 10}, {1110, 7}}, 11175},
+  };
+  for (const Case& c : cases) {
+    Session s;
+    s.start();
+    s.castAt(0, c.stop);
+    s.runUntil(c.stop + 3000);
+    EXPECT_EQ(s.scene.st.CastPower, c.power);
+    // The wind-up: frames 0 to 4, 100 ms apart, the float launched with the
+    // last of them.
+    std::vector<Event> frames;
+    for (Event& e : s.events("picture", "frmMan"))
+      if (e.t > 0) frames.push_back(std::move(e));
+    ASSERT_GE(frames.size(), 6u);
+    for (std::size_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(frames[i]["src"], "Picture1(" + std::to_string(i) + ")");
+      EXPECT_EQ(frames[i].t - frames[0].t, 100 * static_cast<Desktop::Ms>(i)) << c.power;
+    }
+    EXPECT_EQ(frames[0].t - c.stop, 110);
+    EXPECT_EQ(frames[5]["src"], "Picture1(5)");
+    const auto shapes = s.events("shape", "frmUki");
+    std::vector<std::pair<Desktop::Ms, int>> seen;
+    for (const Event& e : shapes) seen.emplace_back(e.t - frames[4].t, e.num("index"));
+    EXPECT_EQ(seen, c.shapes) << c.power;
+    // Flight steps 10 ms apart; the landing step is not one of them.
+    const auto steps = s.events("flight");
+    for (std::size_t i = 1; i < steps.size(); ++i) EXPECT_EQ(steps[i].t - steps[i - 1].t, 10);
+    EXPECT_EQ(static_cast<Desktop::Ms>(steps.size()) * 10, shapes.back().t - shapes[0].t);
+    // Where it came down, before the first bob: upright now, its top still
+    // where the falling picture (12 px high) touched the sea.
+    Event landed;
+    for (const Event& e : s.events("move", "frmUki"))
+      if (e.t == shapes.back().t) landed = e;
+    EXPECT_EQ(landed.num("left") - s.anglerRightEdge(), c.left) << c.power;
+    EXPECT_EQ(landed.num("top"), s.scene.frmUki().WaterTop + 315 - 180);
+    EXPECT_EQ(landed.num("width"), 75);
+    EXPECT_EQ(landed.num("height"), 315);
+    EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
+  }
 }
 
 TEST(Cast, PressesDuringTheWindUpAndTheFlightStartNothing) {
@@ -78,26 +115,34 @@ TEST(Cast, PressesDuringTheWindUpAndTheFlightStartNothing) {
   EXPECT_FALSE(s.scene.st.SequenceBusy);
 }
 
-TEST(Meter, TurnsAtFiftyAndAtOne) {
+TEST(Meter, ClimbsToFiftyAndFallsToOneEveryTenMilliseconds) {
   Session s;
   s.start();
   s.pressAt(0);
   s.releaseAt(20);
   s.pressAt(1500);
   s.runUntil(1400);
+  EXPECT_TRUE(s.window("frmCon").control("Picture2")->visible);
+  EXPECT_FALSE(s.window("frmCon").control("Label1")->visible);
+  const auto passes = s.events("meter");
   std::vector<double> widths;
   for (const Event& e : s.events("move", "frmCon"))
     if (e["ctrl"] == "Picture2") widths.push_back(e.num("width"));
-  ASSERT_GT(widths.size(), 100u);
-  EXPECT_EQ(*std::max_element(widths.begin(), widths.end()), 900);  // 50 x 18
-  EXPECT_EQ(*std::min_element(widths.begin(), widths.end()), 18);   // 1 x 18
-  EXPECT_TRUE(s.window("frmCon").control("Picture2")->visible);
-  EXPECT_FALSE(s.window("frmCon").control("Label1")->visible);
-  const auto meter = s.events("meter");
-  ASSERT_GT(meter.size(), 2u);
-  EXPECT_EQ(meter[2].t - meter[1].t, 10);
+  ASSERT_EQ(widths.size(), passes.size());
+  ASSERT_GT(passes.size(), 130u);
+  // Readings 2, 3, ..., 50, 49, ..., 1, 2, ...: the bar is 18 twips a unit.
+  int reading = 1, dir = 1;
+  for (std::size_t k = 0; k < passes.size(); ++k) {
+    if (reading + dir > 50 || reading + dir < 1) dir = -dir;
+    reading += dir;
+    EXPECT_EQ(widths[k], 18 * reading) << k;
+    EXPECT_EQ(passes[k].t, 10 * static_cast<Desktop::Ms>(k)) << k;
+  }
+  // The stop press at 1500 takes the reading of the pass at 1490.
+  s.runUntil(1505);
+  EXPECT_EQ(s.events("meter").back().t, 1490);
+  EXPECT_EQ(s.scene.st.CastPower, 2 * 47);
   s.runUntil(4000);
-  EXPECT_EQ(s.scene.st.CastPower % 2, 0);
   EXPECT_TRUE(s.window("frmCon").control("Label1")->visible);
 }
 
