@@ -204,6 +204,86 @@ TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
   for (const Event& e : s.events("move", "frmUki")) EXPECT_LE(e.num("left"), 1920 * 15 - 200);
 }
 
+// A fight on a very wide screen, struck at the first bite with the float
+// put far out, played by the rules for over an hour of virtual time.
+struct LongFight {
+  LongFight() : s({.widthPx = 100'000}) {
+    s.start();
+    s.castAt(0, 90);
+    s.desk.onEvent("bite", [this] {
+      s.scene.frmUki().form.setLeft(1'400'000);
+      uki = s.window("frmUki").geometry;
+    });
+    s.playFights(20);
+    s.runUntil(60 * 60 * 1000);
+  }
+  Session s;
+  Twips uki;
+};
+
+TEST(Fight, HalfStepsReelPullAndBobByTheirRangesAndTheColoursChangeByTheirChances) {
+  LongFight f;
+  const auto steps = f.s.events("fight");
+  ASSERT_GT(steps.size(), 40'000u);
+  const Desktop::Ms start = steps[0].t;
+  // The strike: the thrashing float (31 x 14 px) centred where the float
+  // was, its bottom on the taskbar; the marker centred above it.
+  const double taskbarTop = 1040 * 15;
+  const auto first = f.s.events("move", "frmUki");
+  const auto marker = f.s.events("move", "frmV");
+  ASSERT_FALSE(marker.empty());
+  double fightTop = 0;
+  for (const Event& e : first)
+    if (e.t < start && e.num("width") == 465) fightTop = e.num("top");
+  EXPECT_EQ(fightTop, taskbarTop - 210);
+  EXPECT_EQ(f.s.scene.st.FightTop, fightTop);
+  EXPECT_EQ(f.s.scene.st.FishPosition, 1'400'000);
+  EXPECT_EQ(f.s.scene.st.FishSpan, 1'350'000);  // 90 % of the sea
+  Event placed;
+  for (const Event& e : marker)
+    if (e.t < start) placed = e;
+  EXPECT_EQ(placed.num("left"), 1'400'000 - 232 + (465 - 210) / 2);
+  EXPECT_EQ(placed.num("top"), fightTop - 150);
+
+  // Every half-step 75 ms after the last, ten to a pass; colours change
+  // only at the start of every second pass.
+  for (std::size_t i = 1; i < steps.size(); ++i) ASSERT_EQ(steps[i].t - steps[i - 1].t, 75) << i;
+  std::map<Desktop::Ms, bool> changedTo;  // true: red
+  for (const Event& e : f.s.events("color", "frmCon")) {
+    if (e.t < start) continue;
+    EXPECT_EQ((e.t - start) % 1500, 750) << e.t;
+    changedTo[e.t] = e["rgb"] == "#FF0000";
+  }
+  // Blue turns red with a chance of 1/4 a draw, red turns blue with 1/2.
+  int draws[2] = {0, 0}, changes[2] = {0, 0};
+  bool red = false;
+  for (Desktop::Ms t = start + 750; t <= steps.back().t; t += 1500) {
+    ++draws[red];
+    if (changedTo.count(t) && changedTo[t] != red) ++changes[red], red = !red;
+  }
+  ASSERT_GT(draws[0], 1500);
+  EXPECT_NEAR(changes[0] / double(draws[0]), 1.0 / 4, 0.025);
+  EXPECT_NEAR(changes[1] / double(draws[1]), 1.0 / 2, 0.05);
+  // Reel 25 to 36 twips in, pull 7 to 9 out, bob -4 to +3 about FightTop.
+  std::map<double, int> moved;
+  double bobMin = 1e9, bobMax = -1e9, left = 1'400'000 - 232;
+  for (const Event& e : first) {
+    if (e.t < start) continue;
+    if (e.num("left") != left) ++moved[e.num("left") - left];
+    left = e.num("left");
+    bobMin = std::min(bobMin, e.num("top") - fightTop);
+    bobMax = std::max(bobMax, e.num("top") - fightTop);
+  }
+  EXPECT_EQ(bobMin, -4);
+  EXPECT_EQ(bobMax, 3);
+  std::vector<double> distances;
+  for (const auto& [d, n] : moved) distances.push_back(d);
+  std::vector<double> want;
+  for (int d = -36; d <= -25; ++d) want.push_back(d);
+  for (int d = 7; d <= 9; ++d) want.push_back(d);
+  EXPECT_EQ(distances, want);
+}
+
 TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
   Session s;
   s.start();
