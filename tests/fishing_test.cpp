@@ -341,27 +341,25 @@ TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
   EXPECT_FALSE(bobbing);
 }
 
+// Struck with the float put at left twips right of the angler's right
+// edge: the thrashing float, 465 wide and centred where the float was,
+// overlaps the angler by 100 twips or more up to 132.
 TEST(Fight, AFloatCloseToTheAnglerIsLandedAtOnceWithoutAFight) {
-  Session s;
-  s.start();
-  s.castAt(0, 0);
-  // Drifted in to 120 twips from the angler: the thrashing float, 465 wide
-  // and centred on it, overlaps the angler by more than 100 twips.
-  s.desk.onEvent("bite", [&] {
-    s.scene.frmUki().form.setLeft(s.anglerRightEdge() + 120);
-    s.desk.press("frmCon", "Picture1");
-  });
-  s.runUntil(60'000);
-  ASSERT_FALSE(s.events("bite").empty());
-  const auto texts = s.printed("frmC");
-  ASSERT_EQ(texts.size(), 1u);
-  EXPECT_NE(texts[0]["text"], "HIT!!!");
-  int landed = 0;
-  for (int16_t c : s.scene.CatchCount) landed += c;
-  EXPECT_EQ(landed, 1);
-  EXPECT_TRUE(s.events("show", "frmV").empty());
-  for (const char* w : {"frmUki", "frmFish", "frmL", "frmC", "frmR"})
-    EXPECT_FALSE(s.loaded(w)) << w;
+  for (double left : {132, 133}) {
+    Session s;
+    s.start();
+    s.castAt(0, 0);
+    s.desk.onEvent("bite", [&] {
+      s.scene.frmUki().form.setLeft(s.anglerRightEdge() + left);
+      s.desk.press("frmCon", "Picture1");
+    });
+    s.runUntil(60'000);
+    ASSERT_FALSE(s.events("bite").empty());
+    const auto texts = s.printed("frmC");
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0]["text"] == "HIT!!!", left == 133);
+    EXPECT_EQ(s.events("show", "frmV").empty(), left == 132);
+  }
 }
 
 // The float's place after each moment it moved, from the trace.
@@ -373,6 +371,30 @@ std::vector<Event> Settled(const Session& s, Desktop::Ms from) {
     moves.push_back(std::move(e));
   }
   return moves;
+}
+
+// With every draw at 0.3 the fish pulls from the first colour draw on and
+// never rests: the float goes out 9 twips a half-step, bobbing 2 above
+// FightTop, and stops 200 twips short of the screen's right edge.
+TEST(Fight, APullingFishTakesTheFloatNoFurtherThan200TwipsFromTheEdge) {
+  Session s;
+  s.start();
+  s.castAt(0, 90);
+  s.desk.onEvent("bite", [&] {
+    s.scene.frmUki().form.setLeft(1920 * 15 - 1000);
+    s.desk.press("frmCon", "Picture1");
+    s.rnd.pin({0.3f});
+  });
+  s.desk.onEvent({.ev = "color", .window = "frmCon"},
+                 [&] { s.desk.release("frmCon", "Picture1"); });
+  s.runUntil(60'000);
+  ASSERT_FALSE(s.events("bite").empty());
+  double furthest = 0;
+  for (const Event& e : Settled(s, 0)) furthest = std::max(furthest, e.num("left"));
+  EXPECT_EQ(furthest, 1920 * 15 - 200);
+  EXPECT_EQ(s.window("frmUki").geometry.left, 1920 * 15 - 200);
+  EXPECT_EQ(s.window("frmUki").geometry.top, s.scene.st.FightTop - 2);
+  EXPECT_TRUE(s.scene.st.Reeling);
 }
 
 // Power 14 (677 twips out), the button pressed before the float's first
