@@ -96,7 +96,7 @@ TEST(Cast, ThePanelCastsWithTwiceTheMeterReading) {
     EXPECT_EQ(landed.num("top"), s.scene.frmUki().WaterTop + 315 - 180);
     EXPECT_EQ(landed.num("width"), 75);
     EXPECT_EQ(landed.num("height"), 315);
-    EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
+    EXPECT_TRUE(s.timerOn("frmUki", "Timer1"));
   }
 }
 
@@ -313,7 +313,7 @@ TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
   EXPECT_EQ(uki.geometry.height, 315);
   EXPECT_TRUE(s.scene.st.LineOut);
   EXPECT_FALSE(s.scene.st.SequenceBusy);
-  EXPECT_TRUE(s.desk.findTimer("Timer1")->enabled);
+  EXPECT_TRUE(s.timerOn("frmUki", "Timer1"));
   for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
 }
 
@@ -331,7 +331,7 @@ TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
                   [&] { s.desk.press("frmCon", "Picture1", MouseButton::Right); });
         s.desk.at(s.desk.now() + 800, [&] {
           busy = s.scene.st.SequenceBusy;
-          bobbing = s.desk.findTimer("Timer1")->enabled;
+          bobbing = s.timerOn("frmUki", "Timer1");
         });
       },
       20);

@@ -89,6 +89,13 @@ const SimDesktop::WindowState& Session::window(std::string_view name) const {
 
 Rgb Session::buttonColour() const { return window("frmCon").control("Picture1")->back; }
 
+bool Session::timerOn(std::string_view win, std::string_view timer) const {
+  bool on = false;
+  for (const Event& e : events("timer", win))
+    if (e["ctrl"] == timer) on = e["enabled"] == "true";
+  return on;
+}
+
 double Session::anglerRightEdge() const {
   const Twips& g = window("frmMan").geometry;
   return g.left + g.width;

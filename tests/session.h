@@ -63,6 +63,8 @@ class Session {
   const SimDesktop::WindowState& window(std::string_view name) const;
   bool loaded(std::string_view name) const { return desk.findWindow(name) != nullptr; }
   Rgb buttonColour() const;
+  // Whether that window's timer of that name runs, as the desktop last heard.
+  bool timerOn(std::string_view win, std::string_view timer) const;
   double anglerRightEdge() const;
 
   // Trace lines with that "ev" (and, if given, that "win").
