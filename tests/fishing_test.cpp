@@ -244,6 +244,12 @@ TEST(Fight, HalfStepsReelPullAndBobByTheirRangesAndTheColoursChangeByTheirChance
     if (e.t < start) placed = e;
   EXPECT_EQ(placed.num("left"), 1'400'000 - 232 + (465 - 210) / 2);
   EXPECT_EQ(placed.num("top"), fightTop - 150);
+  // "HIT!!!" over the angler's middle, its top 150 above the angler's.
+  const Twips man = f.s.window("frmMan").geometry;
+  const auto hit = f.s.events("move", "frmL");
+  ASSERT_FALSE(hit.empty());
+  EXPECT_EQ(hit.back().num("left"), man.left + static_cast<int>(man.width) / 2);
+  EXPECT_EQ(hit.back().num("top"), man.top - 150);
 
   // Every half-step 75 ms after the last, ten to a pass; colours change
   // only at the start of every second pass.
@@ -395,6 +401,15 @@ TEST(Fight, APullingFishTakesTheFloatNoFurtherThan200TwipsFromTheEdge) {
   EXPECT_EQ(s.window("frmUki").geometry.left, 1920 * 15 - 200);
   EXPECT_EQ(s.window("frmUki").geometry.top, s.scene.st.FightTop - 2);
   EXPECT_TRUE(s.scene.st.Reeling);
+  // Pressing while it pulls loses it at the start of the next pass.
+  s.pressAt(60'100);
+  s.runUntil(62'000);
+  const auto texts = s.printed("frmC");
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1]["text"], "バレタ！！");
+  const Desktop::Ms start = s.events("fight")[0].t;
+  EXPECT_EQ((texts[1].t - start) % 750, 0);
+  EXPECT_LT(texts[1].t - 60'100, 750);
 }
 
 // Power 14 (677 twips out), the button pressed before the float's first
