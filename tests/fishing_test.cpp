@@ -401,6 +401,9 @@ TEST(Fight, APullingFishTakesTheFloatNoFurtherThan200TwipsFromTheEdge) {
   EXPECT_EQ(s.window("frmUki").geometry.left, 1920 * 15 - 200);
   EXPECT_EQ(s.window("frmUki").geometry.top, s.scene.st.FightTop - 2);
   EXPECT_TRUE(s.scene.st.Reeling);
+  // The strike press jerks the rod for 50 ms, then the fight starts 1 ms
+  // later.
+  EXPECT_EQ(s.printed("frmC")[0].t - s.events("bite")[0].t, 51);
   // Pressing while it pulls loses it at the start of the next pass.
   s.pressAt(60'100);
   s.runUntil(62'000);
@@ -431,6 +434,7 @@ TEST(Reel, PullsUnderAndDragsInTwentyTwipsAStep) {
     const double seaTop = s.window("frmSea").geometry.top;
     const auto moves = Settled(s, 1050);
     ASSERT_GT(moves.size(), 8u);
+    EXPECT_EQ(moves[0].t, 1050 + 50);  // after the rod's jerk
     double left = edge + from, top = seaTop - 180;
     Desktop::Ms last = 0;
     for (const Event& e : moves) {
