@@ -146,38 +146,6 @@ TEST(Meter, ClimbsToFiftyAndFallsToOneEveryTenMilliseconds) {
   EXPECT_TRUE(s.window("frmCon").control("Label1")->visible);
 }
 
-// A cast of power 20, then a press reaction ms after the first bite.
-struct Strike {
-  explicit Strike(Desktop::Ms reaction) {
-    s.start();
-    s.castAt(0, 90);
-    s.desk.onEvent(
-        "bite", [this] { s.desk.press("frmCon", "Picture1"); }, reaction);
-    s.runUntil(120'000);
-  }
-  bool hooked() {
-    for (const Event& e : s.printed("frmC"))
-      if (e["text"] == "HIT!!!") return true;
-    return false;
-  }
-  Session s;
-};
-
-TEST(Strike, CountsOnlyInsideTheThreeHundredMillisecondWindow) {
-  EXPECT_TRUE(Strike(10).hooked());
-  EXPECT_TRUE(Strike(290).hooked());
-  EXPECT_FALSE(Strike(310).hooked());
-  Strike late(450);  // before the float's next tick could bring another bite
-  EXPECT_FALSE(late.hooked());
-  // Unanswered, the window closes 300 ms after it opened.
-  const auto bites = late.s.events("bite");
-  const auto closed = late.s.events("strike-closed");
-  ASSERT_FALSE(bites.empty());
-  ASSERT_FALSE(closed.empty());
-  EXPECT_GE(closed[0].t - bites[0].t, 300);
-  EXPECT_LE(closed[0].t - bites[0].t, 310);
-}
-
 TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
   Session s;
   s.start();

@@ -142,7 +142,7 @@ TEST(Float, TicksBobDipAndBiteWithTheirChancesAndDepths) {
   EXPECT_GT(gaps, 20000);
   EXPECT_EQ(seen[static_cast<std::size_t>(Kind::Other)], 0);
   // Once the delay is over, bite, half and third dip each come with a
-  // chance of 1/30 a tick (1/25 or 1/35 lie far outside these bounds).
+  // chance of 1/30 a tick (1/25 and 1/40 lie far outside these bounds).
   const double n = static_cast<double>(b.ticks.size()) - b.delay - 1;
   for (Kind k : {Kind::Bite, Kind::HalfDip, Kind::ThirdDip})
     EXPECT_NEAR(seen[static_cast<std::size_t>(k)] / n, 1.0 / 30, 0.004) << int(k);
