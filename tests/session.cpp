@@ -89,6 +89,13 @@ const SimDesktop::WindowState& Session::window(std::string_view name) const {
 
 Rgb Session::buttonColour() const { return window("frmCon").control("Picture1")->back; }
 
+bool Session::timerOn(std::string_view win, std::string_view timer) const {
+  bool on = false;
+  for (const Event& e : events("timer", win))
+    if (e["ctrl"] == timer) on = e["enabled"] == "true";
+  return on;
+}
+
 double Session::anglerRightEdge() const {
   const Twips& g = window("frmMan").geometry;
   return g.left + g.width;
@@ -99,6 +106,16 @@ std::vector<Event> Session::events(std::string_view ev, std::string_view win) co
   for (const std::string& line : desk.trace()) {
     Event e = Parse(line);
     if (e.ev == ev && (win.empty() || e["win"] == win)) found.push_back(std::move(e));
+  }
+  return found;
+}
+
+std::vector<Event> Session::about(std::string_view win) const {
+  std::vector<Event> found;
+  for (const std::string& line : desk.trace()) {
+    Event e = Parse(line);
+    const std::string w = e["win"];
+    if (w == win || (w.empty() && e["ctrl"].empty())) found.push_back(std::move(e));
   }
   return found;
 }

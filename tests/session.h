@@ -24,6 +24,25 @@ struct Event {
   double num(std::string_view key) const;
 };
 
+// The game's generator, which a test may pin: while fixed holds values,
+// the draws cycle through them, so the ends of a range can be played on
+// purpose.
+class TestRandom final : public Random {
+ public:
+  explicit TestRandom(std::uint32_t seed) : lcg_(seed) {}
+  float next() override { return fixed.empty() ? lcg_.next() : fixed[drawn_++ % fixed.size()]; }
+  void reseed(std::int64_t clockMs) override { lcg_.reseed(clockMs); }
+  void pin(std::vector<float> draws) {
+    fixed = std::move(draws);
+    drawn_ = 0;
+  }
+  std::vector<float> fixed;
+
+ private:
+  LcgRandom lcg_;
+  std::size_t drawn_ = 0;
+};
+
 // A running program on a fresh simulated desktop, with its own program
 // folder, so tests may run side by side.
 class Session {
@@ -44,10 +63,14 @@ class Session {
   const SimDesktop::WindowState& window(std::string_view name) const;
   bool loaded(std::string_view name) const { return desk.findWindow(name) != nullptr; }
   Rgb buttonColour() const;
+  // Whether that window's timer of that name runs, as the desktop last heard.
+  bool timerOn(std::string_view win, std::string_view timer) const;
   double anglerRightEdge() const;
 
   // Trace lines with that "ev" (and, if given, that "win").
   std::vector<Event> events(std::string_view ev, std::string_view win = {}) const;
+  // Every trace line about one window, and the moments ("bite" and the like).
+  std::vector<Event> about(std::string_view win) const;
   // Texts printed on a window's surface, with their times.
   std::vector<Event> printed(std::string_view win) const;
 
@@ -62,7 +85,7 @@ class Session {
 
   std::filesystem::path dir;
   SimDesktop desk;
-  LcgRandom rnd;
+  TestRandom rnd;
   Scene scene;
 
  private:
