@@ -83,17 +83,23 @@ ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const C
   setMouseTracking(true);
 }
 
+// The game sets the clock's text every second and many pictures every step,
+// mostly to what they already are: only a change is worth a repaint.
 void ControlView::setText(std::string_view text) {
-  text_ = ToQString(text);
+  QString next = ToQString(text);
+  if (next == text_) return;
+  text_ = std::move(next);
   update();
 }
 
 void ControlView::setBack(Rgb back) {
+  if (back == back_) return;
   back_ = back;
   update();
 }
 
 void ControlView::setImage(const QImage* image) {
+  if (image == image_) return;
   image_ = image;
   update();
 }
@@ -141,11 +147,13 @@ Surface::Surface(QWidget* parent, WindowId window, Rgb back, Resources& resource
 }
 
 void Surface::setBack(Rgb back) {
+  if (back == back_) return;
   back_ = back;
   update();
 }
 
 void Surface::setImage(const QImage* image) {
+  if (image == image_) return;
   image_ = image;
   update();
 }
