@@ -310,6 +310,9 @@ void DeskWindow::setWanted(bool shown, bool modal) {
 }
 
 void DeskWindow::setShape(std::vector<PixelRect> rects) {
+  // The angler is given the outline it already has about every other step:
+  // cutting the window again would only cost the X server work.
+  if (shape_ && *shape_ == rects) return;
   shape_ = std::move(rects);
   shapeDirty_ = true;
   relayout();
