@@ -348,25 +348,26 @@ def wait_quiet(app, name, quiet_s, timeout):
     return False
 
 
-def fight_once(app, screen, want_unanswered, unanswered, timeout=150.0):
-    """Waits for a bite, strikes, follows the button's colours until the fish
-    is in or lost. Returns (the CPU shares from the first half-step to the
-    last, landed) or None when no bite came."""
+def wait_bite(app, screen, want_unanswered, unanswered, timeout=150.0):
+    """Strikes at the next bite (letting the first few go, to time the
+    strike window); False when no bite came."""
     end = time.monotonic() + timeout
-    struck = False
-    while time.monotonic() < end and not struck:
+    while time.monotonic() < end:
         for e in app.trace.poll():
             if e[1] == "bite":
                 if unanswered[0] < want_unanswered:
-                    unanswered[0] += 1  # let this one go: it times the strike window
+                    unanswered[0] += 1
                     continue
                 press(screen)
-                struck = True
-                break
+                return True
         time.sleep(0.002)
-    if not struck:
-        return None
-    before = app.catches()
+    return False
+
+
+def follow_fight(app, screen):
+    """Holds while the button is blue, lets go while it is red, until the
+    half-steps stop; returns the CPU shares from the first half-step to the
+    last."""
     held = True
     cpu = share = None
     last_wall = last_look = time.monotonic()
@@ -390,15 +391,22 @@ def fight_once(app, screen, want_unanswered, unanswered, timeout=150.0):
         if stepped or time.monotonic() - last_look > 0.1:
             last_look = time.monotonic()
             c = screen.pixel(*REEL)
-            if c == RED and held:
-                release(screen)
-                held = False
-            elif c == BLUE and not held:
-                press(screen)
-                held = True
+            if c == (RED if held else BLUE):
+                held = not held
+                screen.button(REEL, held)
         time.sleep(0.005)
     if held:
         release(screen)
+    return share
+
+
+def fight_once(app, screen, want_unanswered, unanswered):
+    """One bite played out: (the fight's CPU shares, landed), or None when no
+    bite came."""
+    if not wait_bite(app, screen, want_unanswered, unanswered):
+        return None
+    before = app.catches()
+    share = follow_fight(app, screen)
     time.sleep(0.3)
     return share, app.catches() != before
 
@@ -633,10 +641,6 @@ def machine():
             "date": time.strftime("%Y-%m-%d %H:%M:%S %Z")}
 
 
-def fmt(v, nd=2, unit=""):
-    return "n/a" if v is None else f"{v:.{nd}f}{unit}"
-
-
 def verdict(ok):
     return "n/a" if ok is None else ("pass" if ok else "**MISS**")
 
@@ -721,7 +725,7 @@ def peer_rows(R):
     return rows, table
 
 
-def kelvory_rows(R):
+def cpu_rows(R):
     rows = []  # (measure, target, value, polling, ratio, verdict)
     cpu_targets = {"idle": 0.2, "bobbing": 1.0, "meter": None, "fight": 3.0, "fish": None}
     for kind, title in (("qt", "Qt"), ("wine", "Wine exe")):
@@ -742,6 +746,11 @@ def kelvory_rows(R):
             rows.append((f"CPU {PHASE_LABELS[k]} ({title})", f"<= {lim} %" if lim else "-", vtxt,
                          pvtxt, ratio(pv, v),
                          verdict(None if lim is None or v is None else v <= lim)))
+    return rows
+
+
+def startup_memory_rows(R):
+    rows = []
     for kind, title in (("qt", "Qt"), ("wine", "Wine")):
         st = R["startup"].get(kind)
         if st:
@@ -760,6 +769,11 @@ def kelvory_rows(R):
             p = R["sessions"].get(kind + "-polling") or {}
             rows.append((f"Peak memory VmHWM ({title})", f"< {lim} MB", f"{peak:.1f} MB{extra}",
                          mb(p.get("vmhwm_kb")) if p else "", "", verdict(peak < lim)))
+    return rows
+
+
+def timing_rows(R):
+    rows = []
     nominal = {"meter": ("Meter pass period", 10), "flight": ("Flight step period", 10),
                "fight": ("Fight half-step period", 75), "strike": ("Strike window (unanswered)", 300)}
     for kind, title in (("qt", "Qt"), ("wine", "Wine")):
@@ -778,6 +792,11 @@ def kelvory_rows(R):
             pval = "" if pt is None else f"median {pt['median']:g}, p95 {pt['p95']:g}"
             rows.append((f"{label} ({title})", f"{nom} ± {tol} ms" + (" (median)" if k != "strike" else ""),
                          val, pval, "", verdict(ok)))
+    return rows
+
+
+def sim_rows(R):
+    rows = []
     sim = R.get("sim")
     if sim:
         for key in sim["modes"]:
@@ -789,6 +808,12 @@ def kelvory_rows(R):
                          f"{m['vh_per_s']:.1f} vh/s ({m['wall_s']:.2f} s)", "", "",
                          "n/a" if traced else verdict(m["vh_per_s"] >= 50)))
     return rows
+
+
+def kelvory_rows(R):
+    """(measure, target, value, polling, ratio, verdict) for every measure of
+    the program on its own."""
+    return cpu_rows(R) + startup_memory_rows(R) + timing_rows(R) + sim_rows(R)
 
 
 WINE_REDRAW_NOTE = (
