@@ -3,7 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <QTimerEvent>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
@@ -39,32 +39,72 @@ FullscreenWatch::FullscreenWatch(std::function<void(bool)> changed) : changed_(s
   activeAtom_ = Atom(c, "_NET_ACTIVE_WINDOW");
   stateAtom_ = Atom(c, "_NET_WM_STATE");
   fullscreenAtom_ = Atom(c, "_NET_WM_STATE_FULLSCREEN");
-  if (activeAtom_ != XCB_ATOM_NONE && stateAtom_ != XCB_ATOM_NONE &&
-      fullscreenAtom_ != XCB_ATOM_NONE) {
-    timer_ = startTimer(1000);
+  if (activeAtom_ == XCB_ATOM_NONE || stateAtom_ == XCB_ATOM_NONE ||
+      fullscreenAtom_ == XCB_ATOM_NONE) {
+    return;
   }
+  qGuiApp->installNativeEventFilter(this);
+  installed_ = true;
+  watchProperties(root_);
+  check();
 }
 
 FullscreenWatch::~FullscreenWatch() {
-  if (timer_ != 0) killTimer(timer_);
+  if (installed_ && qGuiApp) qGuiApp->removeNativeEventFilter(this);
 }
 
-void FullscreenWatch::timerEvent(QTimerEvent* event) {
-  if (event->timerId() != timer_) return;
-  const bool covered = activeIsFullscreen();
+bool FullscreenWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+  const auto* notify = static_cast<const xcb_property_notify_event_t*>(message);
+  if ((notify->atom == activeAtom_ || notify->atom == stateAtom_) && !checkQueued_) {
+    // Looked at once the event is handled, and once for a burst of changes;
+    // Qt sees the event too.
+    checkQueued_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { check(); }, Qt::QueuedConnection);
+  }
+  return false;
+}
+
+void FullscreenWatch::check() {
+  checkQueued_ = false;
+  const xcb_window_t active = activeWindow();
+  if (active != watched_ && active != XCB_WINDOW_NONE) {
+    watched_ = active;
+    watchProperties(active);
+  }
+  const bool covered = active != XCB_WINDOW_NONE && isFullscreen(active);
   if (covered == covered_) return;
   covered_ = covered;
   changed_(covered);
 }
 
-bool FullscreenWatch::activeIsFullscreen() const {
+void FullscreenWatch::watchProperties(unsigned window) const {
+  // Adds property changes to what this connection already hears from the
+  // window (Qt's own mask on the root or on our windows stays as it is).
+  auto* c = static_cast<xcb_connection_t*>(connection_);
+  const auto attributes =
+      Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+  if (!attributes) return;
+  const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+  if (mask != attributes->your_event_mask) {
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+  }
+}
+
+unsigned FullscreenWatch::activeWindow() const {
   auto* c = static_cast<xcb_connection_t*>(connection_);
   const auto active = Own(xcb_get_property_reply(
       c, xcb_get_property(c, 0, root_, activeAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
-  if (!active || xcb_get_property_value_length(active.get()) < 4) return false;
-  const xcb_window_t window =
-      *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
-  if (window == XCB_WINDOW_NONE) return false;
+  if (!active || xcb_get_property_value_length(active.get()) < 4) return XCB_WINDOW_NONE;
+  return *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
+}
+
+bool FullscreenWatch::isFullscreen(unsigned window) const {
+  auto* c = static_cast<xcb_connection_t*>(connection_);
   const auto state = Own(xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, stateAtom_, XCB_ATOM_ATOM, 0, 32), nullptr));
   if (!state) return false;
