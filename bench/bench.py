@@ -183,7 +183,10 @@ class Cpu:
         out = {"wall": wall}
         for k, p in self.pids.items():
             if p:
-                out[k] = (cpu_ns(p) - self.n0[k]) / 1e9 / wall * 100.0
+                # A thread that ended takes its time with it: a window that
+                # shrank is lost rather than shown as negative.
+                spent = cpu_ns(p) - self.n0[k]
+                out[k] = spent / 1e9 / wall * 100.0 if spent >= 0 else None
         return out
 
 
@@ -433,7 +436,8 @@ class Grouper:
     def add(self, share):
         w = share["wall"]
         for k, v in share.items():
-            self.open[k] = self.open.get(k, 0.0) + (w if k == "wall" else v * w)
+            if v is not None:
+                self.open[k] = self.open.get(k, 0.0) + (w if k == "wall" else v * w)
         if self.open["wall"] >= self.dur:
             self.close()
 
@@ -648,9 +652,10 @@ def verdict(ok):
 def spread(windows, key):
     """Median, lowest and highest of one figure over the repetitions."""
     if key == "sum":
-        xs = [w["client"] + w["x"] for w in windows or []]
+        xs = [w["client"] + w["x"] for w in windows or []
+              if w.get("client") is not None and w.get("x") is not None]
     else:
-        xs = [w[key] for w in windows or [] if w.get(key) is not None]
+        xs = [w[key] for w in windows or [] if w.get(key) is not None and w[key] >= 0]
     if not xs:
         return None
     return statistics.median(xs), min(xs), max(xs)
@@ -674,7 +679,8 @@ def ratio(a, b):
         return "n/a"
     if b == 0:
         return "both 0" if a == 0 else "peer at 0"
-    return f"{a / b:.2f}x"
+    r = a / b
+    return f"{r:.2f}x" if r < 10 else f"{r:.0f}x"
 
 
 def mb(kb):
