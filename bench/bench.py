@@ -709,10 +709,13 @@ def peer_rows(R):
         if not cand:
             continue
         best, who = min(cand)
+        # Against each peer: a peer at 0 has no ratio, so the other shows.
+        each = "; ".join(f"{n} at 0" if v == 0 else f"{ratio(mine, v)} of {n}"
+                         for v, n in cand) if len(cand) > 1 else ratio(mine, best)
         rows.append((PHASE_LABELS[phase], ", ".join(f"{n} ({PEERS[n][1].split(':')[0]})"
                                                     for n in names if peers.get(n)),
                      cell(ours, "client"), cell(ours, "x"), cell(ours, "sum"),
-                     f"{best:.3f} % ({who})", ratio(mine, best),
+                     f"{best:.3f} % ({who})", each,
                      verdict(None if mine is None else mine <= best)))
     mem = [("Kelvory (Qt), whole session", s)] + [
         (f"{n}, {PEERS[n][1]}", p) for n, p in peers.items() if p]
