@@ -1,91 +1,119 @@
-#include <xcb/xcb.h>
-
-#include <QGuiApplication>
-#include <QTimerEvent>
-#include <cstdlib>
-#include <memory>
-#include <string_view>
+#include <QAbstractNativeEventFilter>
+#include <QByteArray>
 
 #include "platform/qt/qt_fullscreen.h"
+#include "platform/qt/qt_x11.h"
 
 namespace kelvory::qt {
 namespace {
 
-// xcb replies are malloc'd.
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
+using x11::Atom;
+using x11::Connection;
+using x11::Own;
+using x11::Root;
 
-template <class T>
-Reply<T> Own(T* reply) {
-  return Reply<T>(reply, &std::free);
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
-  const auto reply = Own(xcb_intern_atom_reply(
-      c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-// Looks once a second: the window manager's properties change without
-// telling us, and one round trip a second costs nothing measurable.
-class FullscreenWatch final : public QObject {
+// Looks only when the root's active window or the active window's state
+// changes, so an idle desktop never wakes the program for it.
+class FullscreenWatch final : public QObject, public QAbstractNativeEventFilter {
  public:
   explicit FullscreenWatch(std::function<void(bool covered)> changed);
   ~FullscreenWatch() override;
   FullscreenWatch(const FullscreenWatch&) = delete;
   FullscreenWatch& operator=(const FullscreenWatch&) = delete;
 
- protected:
-  void timerEvent(QTimerEvent*) override;
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
  private:
-  bool activeIsFullscreen() const;
+  void check();
+  void watchProperties(xcb_window_t window) const;
+  xcb_window_t activeWindow() const;
+  bool isFullscreen(xcb_window_t window) const;
 
   std::function<void(bool)> changed_;
-  int timer_ = 0;
+  bool installed_ = false;
+  bool checkQueued_ = false;
   bool covered_ = false;
+  xcb_window_t watched_ = XCB_WINDOW_NONE;
   xcb_connection_t* connection_ = nullptr;  // owned by Qt
-  xcb_window_t root_ = 0;
-  xcb_atom_t activeAtom_ = 0, stateAtom_ = 0, fullscreenAtom_ = 0;
+  xcb_window_t root_ = XCB_WINDOW_NONE;
+  xcb_atom_t activeAtom_ = XCB_ATOM_NONE, stateAtom_ = XCB_ATOM_NONE,
+             fullscreenAtom_ = XCB_ATOM_NONE;
 };
 
 FullscreenWatch::FullscreenWatch(std::function<void(bool)> changed) : changed_(std::move(changed)) {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (x11 == nullptr || x11->connection() == nullptr) return;
-  auto* c = x11->connection();
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  if (screen == nullptr) return;
+  xcb_connection_t* c = Connection();
+  if (c == nullptr || Root(c) == XCB_WINDOW_NONE) return;
   connection_ = c;
-  root_ = screen->root;
+  root_ = Root(c);
   activeAtom_ = Atom(c, "_NET_ACTIVE_WINDOW");
   stateAtom_ = Atom(c, "_NET_WM_STATE");
   fullscreenAtom_ = Atom(c, "_NET_WM_STATE_FULLSCREEN");
-  if (activeAtom_ != XCB_ATOM_NONE && stateAtom_ != XCB_ATOM_NONE &&
-      fullscreenAtom_ != XCB_ATOM_NONE) {
-    timer_ = startTimer(1000);
+  if (activeAtom_ == XCB_ATOM_NONE || stateAtom_ == XCB_ATOM_NONE ||
+      fullscreenAtom_ == XCB_ATOM_NONE) {
+    return;
   }
+  qGuiApp->installNativeEventFilter(this);
+  installed_ = true;
+  watchProperties(root_);
+  check();
 }
 
 FullscreenWatch::~FullscreenWatch() {
-  if (timer_ != 0) killTimer(timer_);
+  if (installed_ && qGuiApp) qGuiApp->removeNativeEventFilter(this);
 }
 
-void FullscreenWatch::timerEvent(QTimerEvent* event) {
-  if (event->timerId() != timer_) return;
-  const bool covered = activeIsFullscreen();
+bool FullscreenWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t") return false;
+  const auto* event = static_cast<const xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+  const auto* notify = static_cast<const xcb_property_notify_event_t*>(message);
+  if ((notify->atom == activeAtom_ || notify->atom == stateAtom_) && !checkQueued_) {
+    // Looked at once the event is handled, and once for a burst of changes;
+    // Qt sees the event too.
+    checkQueued_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { check(); }, Qt::QueuedConnection);
+  }
+  return false;
+}
+
+void FullscreenWatch::check() {
+  checkQueued_ = false;
+  const xcb_window_t active = activeWindow();
+  if (active != watched_ && active != XCB_WINDOW_NONE) {
+    watched_ = active;
+    watchProperties(active);
+  }
+  const bool covered = active != XCB_WINDOW_NONE && isFullscreen(active);
   if (covered == covered_) return;
   covered_ = covered;
   changed_(covered);
 }
 
-bool FullscreenWatch::activeIsFullscreen() const {
-  auto* c = connection_;
+void FullscreenWatch::watchProperties(xcb_window_t window) const {
+  // Adds property changes to what this connection already hears from the
+  // window (Qt's own mask on the root or on our windows stays as it is).
+  xcb_connection_t* c = connection_;
+  const auto attributes =
+      Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+  if (!attributes) return;
+  const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
+  if (mask != attributes->your_event_mask) {
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+  }
+}
+
+xcb_window_t FullscreenWatch::activeWindow() const {
+  xcb_connection_t* c = connection_;
   const auto active = Own(xcb_get_property_reply(
       c, xcb_get_property(c, 0, root_, activeAtom_, XCB_GET_PROPERTY_TYPE_ANY, 0, 1), nullptr));
-  if (!active || xcb_get_property_value_length(active.get()) < 4) return false;
-  const xcb_window_t window =
-      *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
-  if (window == XCB_WINDOW_NONE) return false;
+  if (!active || xcb_get_property_value_length(active.get()) < 4) return XCB_WINDOW_NONE;
+  return *static_cast<const xcb_window_t*>(xcb_get_property_value(active.get()));
+}
+
+bool FullscreenWatch::isFullscreen(xcb_window_t window) const {
+  xcb_connection_t* c = connection_;
   const auto state = Own(xcb_get_property_reply(
       c, xcb_get_property(c, 0, window, stateAtom_, XCB_ATOM_ATOM, 0, 32), nullptr));
   if (!state) return false;

@@ -114,17 +114,23 @@ ControlView::ControlView(QWidget* parent, WindowId window, ControlId id, const C
   setMouseTracking(true);
 }
 
+// The game sets the clock's text every second and many pictures every step,
+// mostly to what they already are: only a change is worth a repaint.
 void ControlView::setText(std::string_view text) {
-  text_ = ToQString(text);
+  QString next = ToQString(text);
+  if (next == text_) return;
+  text_ = std::move(next);
   update();
 }
 
 void ControlView::setBack(Rgb back) {
+  if (back == back_) return;
   back_ = back;
   update();
 }
 
 void ControlView::setImage(const QImage* image) {
+  if (image == image_) return;
   image_ = image;
   update();
 }
@@ -174,11 +180,13 @@ Surface::Surface(QWidget* parent, WindowId window, Rgb back, Resources& resource
 }
 
 void Surface::setBack(Rgb back) {
+  if (back == back_) return;
   back_ = back;
   update();
 }
 
 void Surface::setImage(const QImage* image) {
+  if (image == image_) return;
   image_ = image;
   update();
 }
@@ -357,6 +365,9 @@ void DeskWindow::setWanted(bool shown, bool modal) {
 }
 
 ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
+  // The angler is given the outline it already has about every other step:
+  // cutting the window again would only cost the X server work.
+  if (shape_ && *shape_ == rects) return ShapeResult::Ok;
   shape_ = std::move(rects);
   shapeDirty_ = true;
   relayout(false);

@@ -16,34 +16,15 @@
 #include <vector>
 
 #include "platform/qt/qt_wm_hints.h"
+#include "platform/qt/qt_x11.h"
 
 namespace kelvory::qt {
 namespace {
 
-// xcb replies are malloc'd.
-template <class T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <class T>
-Reply<T> Own(T* reply) {
-  return Reply<T>(reply, &std::free);
-}
-
-xcb_connection_t* Connection() {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_window_t Root(xcb_connection_t* c) {
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  return screen != nullptr ? screen->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
-  const auto reply = Own(xcb_intern_atom_reply(
-      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
-  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
+using x11::Atom;
+using x11::Connection;
+using x11::Own;
+using x11::Root;
 
 std::vector<std::uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
                                      xcb_atom_t type) {

@@ -1,0 +1,43 @@
+#pragma once
+
+// Small helpers for the X11 parts of the Qt desktop (the *_x11.cpp files,
+// built only where xcb is present): Qt's own connection, and replies owned
+// the way xcb hands them out.
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace kelvory::qt::x11 {
+
+// xcb replies are malloc'd.
+template <class T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <class T>
+Reply<T> Own(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+// Qt's connection to the X server; none off the X11 platform.
+inline xcb_connection_t* Connection() {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+inline xcb_window_t Root(xcb_connection_t* c) {
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  return screen != nullptr ? screen->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
+}
+
+inline xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
+  const auto reply = Own(xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
+  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+}  // namespace kelvory::qt::x11
