@@ -28,12 +28,7 @@ for f in "$setup" "$exe"; do
 done
 
 start_xvfb
-if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
-  echo "FAIL: wineboot -i failed"
-  cat "$work/wineboot.log"
-  exit 1
-fi
-timeout 120 "$wineserver" -w
+boot_prefix
 
 # The prefix's own user folder, whatever name Wine gave it.
 users=""

@@ -31,12 +31,7 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb
-if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
-  echo "FAIL: wineboot -i failed"
-  cat "$work/wineboot.log"
-  exit 1
-fi
-timeout 120 "$wineserver" -w
+boot_prefix
 start_desktop
 ground=$bar_top
 xev -event button -name below -geometry 1900x1000+10+40 >"$work/below.log" 2>&1 &

@@ -26,12 +26,7 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb
-if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
-  echo "FAIL: wineboot -i failed"
-  cat "$work/wineboot.log"
-  exit 1
-fi
-timeout 120 "$wineserver" -w
+boot_prefix
 
 # A copy of the program in folder $1; sets pid.
 start_in() {

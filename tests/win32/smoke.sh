@@ -38,13 +38,7 @@ trap cleanup EXIT
 
 start_xvfb
 
-# A fresh prefix: nothing of the user's Wine setup leaks in.
-if ! timeout 240 "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
-  echo "FAIL: wineboot -i failed"
-  cat "$work/wineboot.log"
-  exit 1
-fi
-timeout 120 "$wineserver" -w
+boot_prefix
 
 # The program keeps KVY.ini beside itself: run a copy, not the build output.
 mkdir "$work/app"
