@@ -11,6 +11,7 @@
 #   count_changed A B TOP BOTTOM [LEFT]   how many pixels differ in those rows
 #   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
 #   ends_cleanly PID WHY [TENTHS]   the program leaves in time (5 s) with status 0
+#   wait_for_sea PID FILE  waits until the program has drawn the sea
 #   start_qt_program PROG  runs a copy of the Qt program in $work/app, its
 #                         output in $work/app.log, its catches in $settings
 #                         ($work/config/kelvory/KVY.ini); sets app_pid
@@ -82,6 +83,20 @@ start_qt_program() {
     cat "$work/app.log"
     exit 1
   fi
+}
+
+# Waits up to a minute for program PID to draw the sea (Wine starts its
+# services on a first run: wait for the sea, not a time). Fails when the
+# program ends or the sea never comes; the last screenshot is FILE.
+wait_for_sea() {  # wait_for_sea PID FILE
+  local _
+  for _ in $(seq 120); do
+    kill -0 "$1" 2>/dev/null || return 1
+    shot "$2"
+    [[ $(pixel "$2" 1000 1078) == 0000ff ]] && return 0
+    sleep 0.5
+  done
+  return 1
 }
 
 pixel() { od -An -tx1 -j $((($3 * width + $2) * 3)) -N3 "$1" | tr -d ' \n'; }

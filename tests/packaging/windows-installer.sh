@@ -64,17 +64,8 @@ done
 (cd "$dir" && exec "$wine" 'C:\users\'"${users##*/}"'\AppData\Local\Programs\Kelvory\kelvory.exe' \
   >"$work/app.log" 2>&1) &
 app_pid=$!
-up=""
-for _ in $(seq 120); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  shot "$work/run.rgb"
-  if [[ $(pixel "$work/run.rgb" 1000 1078) == 0000ff ]]; then
-    up=yes
-    break
-  fi
-  sleep 0.5
-done
-[[ -n $up ]] || { echo "FAIL: the installed program showed no sea"; cat "$work/app.log"; exit 1; }
+wait_for_sea "$app_pid" "$work/run.rgb" ||
+  { echo "FAIL: the installed program showed no sea"; cat "$work/app.log"; exit 1; }
 sleep 1.5
 xdotool mousemove 75 1072 click 3
 sleep 1

@@ -57,24 +57,9 @@ root=$(pixel "$work/root.rgb" 960 500)
 (cd "$work/app" && KELVORY_TRACE=1 exec "$wine" ./kelvory.exe >"$work/app.log" 2>&1) &
 app_pid=$!
 
-# Wine starts its services on the first run: wait for the sea, not a time.
 s="$work/run.rgb"
-appeared=""
-for _ in $(seq 120); do
-  if ! kill -0 "$app_pid" 2>/dev/null; then
-    echo "FAIL: kelvory exited early"
-    cat "$work/app.log"
-    exit 1
-  fi
-  shot "$s"
-  if [[ $(pixel "$s" 1000 1078) == 0000ff ]]; then
-    appeared=yes
-    break
-  fi
-  sleep 0.5
-done
-if [[ -z $appeared ]]; then
-  echo "FAIL: no window appeared within 60 s"
+if ! wait_for_sea "$app_pid" "$s"; then
+  echo "FAIL: kelvory ended, or drew no sea within 60 s"
   cat "$work/app.log"
   exit 1
 fi
