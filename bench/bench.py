@@ -24,9 +24,6 @@ REEL = (75, 1072)      # the reel button on the panel
 BOAT = (90, 1073)      # a pixel of the angler's boat: the angler is drawn
 BLUE, RED, GREEN = 0x0000FF, 0xFF0000, 0x00A000
 TRACE_RE = re.compile(r"kelvory: (\d+) ms ([a-z-]+)")
-# The moments under their short names; older builds spell some out in full.
-MOMENT = {"meter-step": "meter", "flight-step": "flight", "fight-half-step": "fight",
-          "strike-window-closed": "strike-closed"}
 PEERS = {  # name -> (command, what it does while measured)
     "xteddy": (["/usr/games/xteddy"], "a still shaped window"),
     "oneko": (["/usr/games/oneko"], "asleep: the cat has reached the still pointer"),
@@ -216,8 +213,7 @@ class Trace:
         for line in lines:
             m = TRACE_RE.search(line)
             if m:
-                name = MOMENT.get(m.group(2), m.group(2))
-                new.append((int(m.group(1)), name, now))
+                new.append((int(m.group(1)), m.group(2), now))
         self.events.extend(new)
         return new
 
