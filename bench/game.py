@@ -11,8 +11,8 @@ import subprocess
 import tempfile
 import time
 
-from sampling import Cpu, alive, find_pid
 import wine
+from sampling import Cpu, alive, find_pid
 
 REEL = (75, 1072)      # the reel button on the panel
 BOAT = (90, 1073)      # a pixel of the angler's boat: the angler is drawn
