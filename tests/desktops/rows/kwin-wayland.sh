@@ -35,7 +35,7 @@ skippagerrule=2
 skipswitcher=true
 skipswitcherrule=2
 RULES
-  nested_host && nested_bus || return 1
+  nested_host && nested_bus session || return 1
   # The installed binary carries a file capability that a container refuses
   # to execute; a copy drops it.
   cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
