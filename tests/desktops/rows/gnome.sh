@@ -15,8 +15,9 @@ gnome_eval() {
 
 row_start() {
   local ext="$HOME/.local/share/gnome-shell/extensions/kelvory-row@tests"
-  mkdir -p "$ext" "$HOME/.config/glib-2.0/settings" && mkdir -p -m 700 "$work/xdg"
-  export XDG_RUNTIME_DIR="$work/xdg" XDG_CONFIG_HOME="$HOME/.config"
+  local settings="$HOME/.config/glib-2.0/settings"
+  mkdir -p "$ext" "$settings" && mkdir -p -m 700 "$work/xdg"
+  export XDG_RUNTIME_DIR="$work/xdg"
   cat >"$ext/metadata.json" <<'JSON'
 { "uuid": "kelvory-row@tests", "name": "Row access", "description": "Opens Eval for the tests",
   "shell-version": ["43"] }
@@ -30,18 +31,26 @@ function init() {
     };
 }
 JS
-  # Settings in a plain file rather than dconf; no animations, so a
-  # screenshot shows the settled state.
-  cat >"$XDG_CONFIG_HOME/glib-2.0/settings/keyfile" <<'INI'
+  # Settings in a plain file rather than dconf: a plain backdrop, no
+  # animations (a screenshot shows the settled state), no blanking.
+  cat >"$settings/keyfile" <<'INI'
 [org/gnome/shell]
 enabled-extensions=['kelvory-row@tests']
 
+[org/gnome/desktop/background]
+picture-options='none'
+primary-color='#023c88'
+color-shading-type='solid'
+
 [org/gnome/desktop/interface]
 enable-animations=false
+
+[org/gnome/desktop/session]
+idle-delay=uint32 0
 INI
   nested_host && nested_bus session && nested_bus system || return 1
-  GSETTINGS_BACKEND=keyfile MUTTER_DEBUG_DUMMY_MODE_SPECS="${width}x${height}" \
-    XDG_SESSION_TYPE=wayland DISPLAY=$host_display \
+  XDG_CONFIG_HOME="$HOME/.config" GSETTINGS_BACKEND=keyfile XDG_SESSION_TYPE=wayland \
+    MUTTER_DEBUG_DUMMY_MODE_SPECS="${width}x${height}" DISPLAY=$host_display \
     nested_spawn shell gnome-shell --nested --wayland --wayland-display=kelvory-gnome
   export WAYLAND_DISPLAY=kelvory-gnome
   nested_wait grep -q 'Using public X11 display' "$work/shell.log" || return 1

@@ -9,11 +9,12 @@ row_needs() { echo kwin_wayland Xwayland Xvfb dbus-daemon gdbus tint2 xmessage x
 
 row_start() {
   local backdrop='#4f8fbf'
-  mkdir -p "$HOME/.config" && mkdir -p -m 700 "$work/xdg"
-  export XDG_RUNTIME_DIR="$work/xdg" XDG_CONFIG_HOME="$HOME/.config"
+  local config="$HOME/.config"
+  mkdir -p "$config" && mkdir -p -m 700 "$work/xdg"
+  export XDG_RUNTIME_DIR="$work/xdg"
   # No animations, so a screenshot shows the settled state.
-  printf '[KDE]\nAnimationDurationFactor=0\n' >"$XDG_CONFIG_HOME/kdeglobals"
-  cat >"$XDG_CONFIG_HOME/kwinrulesrc" <<RULES
+  printf '[KDE]\nAnimationDurationFactor=0\n' >"$config/kdeglobals"
+  cat >"$config/kwinrulesrc" <<RULES
 [General]
 count=1
 rules=backdrop
@@ -40,7 +41,7 @@ RULES
   # to execute; a copy drops it.
   cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
   # KWin runs this once XWayland is up, with DISPLAY set.
-  KWIN_COMPOSE=Q QT_LOGGING_RULES="kwin_scripting=true" \
+  XDG_CONFIG_HOME="$config" KWIN_COMPOSE=Q QT_LOGGING_RULES="kwin_scripting=true" \
     nested_spawn kwin "$work/kwin_wayland" --x11-display "$host_display" \
     --width "$width" --height "$height" --xwayland --socket kelvory-kwin \
     --no-lockscreen --no-global-shortcuts --no-kactivities \
