@@ -23,6 +23,8 @@ rules=backdrop
 Description=desktop backdrop
 wmclass=xmessage
 wmclassmatch=1
+title=kelvory backdrop
+titlematch=1
 type=1
 typerule=2
 position=0,0
@@ -48,9 +50,9 @@ RULES
     "sh -c 'echo \$DISPLAY >$work/xwayland-display'"
   export WAYLAND_DISPLAY=kelvory-kwin
   nested_xwayland "$work/xwayland-display" || return 1
-  nested_spawn backdrop xmessage -bg "$backdrop" -fg "$backdrop" -xrm '*borderWidth: 0' -buttons '' ' '
+  nested_spawn backdrop xmessage -title 'kelvory backdrop' -bg "$backdrop" -fg "$backdrop" -xrm '*borderWidth: 0' -buttons '' ' '
   nested_spawn panel tint2
-  nested_wait xdotool search --onlyvisible --classname xmessage >/dev/null || return 1
+  nested_wait xdotool search --onlyvisible --name 'kelvory backdrop' >/dev/null || return 1
   # The panel is up once its strut has shrunk the work area.
   nested_wait eval 'bar_top=$(nested_workarea_bottom); ((bar_top > 0 && bar_top < height))'
 }
