@@ -13,8 +13,9 @@
 namespace kelvory::testing {
 namespace {
 
-// One picture change of the float: after how many flight steps, and what
-// it became.
+// One picture change of the float and what it became; stepsBefore counts
+// the flight steps done before it, one less than the number of the step
+// that made it (0 for the launch, too).
 struct Change {
   int stepsBefore;
   int shape;
