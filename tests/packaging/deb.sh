@@ -1,20 +1,21 @@
 #!/bin/bash
 # Checks the Debian package as a user would get it: lintian finds no error,
-# its AppStream metadata validates, it holds a stripped program with its
-# desktop entry, icons, manual and copyright, and the program unpacked from
+# its AppStream metadata and desktop entry validate and carry Japanese
+# texts beside the English, it holds a stripped program with its desktop
+# entry, icons, manual and copyright, and the program unpacked from
 # it runs on a virtual screen and keeps its catches in the user's
 # ~/.config/kelvory/KVY.ini.
 #
 # usage: deb.sh path/to/kelvory_<version>_amd64.deb
-# Exits 77 (skipped) when lintian, appstreamcli, Xvfb or ImageMagick is
-# missing.
+# Exits 77 (skipped) when lintian, appstreamcli, desktop-file-validate,
+# Xvfb or ImageMagick is missing.
 set -u
 
 deb=${1:?usage: deb.sh path/to/kelvory.deb}
 work=$(mktemp -d)
 app_pid=""
 source "$(dirname "$0")/../lib/screen.sh"
-require dpkg-deb lintian appstreamcli file Xvfb xdotool import convert od cmp
+require dpkg-deb lintian appstreamcli desktop-file-validate file Xvfb xdotool import convert od cmp
 cleanup() {
   [[ -n $app_pid ]] && kill -KILL "$app_pid" 2>/dev/null
   stop_xvfb
@@ -40,7 +41,32 @@ for f in usr/share/applications/kelvory.desktop usr/share/man/man6/kelvory.6.gz 
   usr/share/doc/kelvory/copyright usr/share/doc/kelvory/changelog.gz; do
   [[ -s $root/$f ]] || fail "no $f"
 done
-grep -qx 'Icon=kelvory' "$root/usr/share/applications/kelvory.desktop" || fail "desktop entry names no icon"
+entry="$root/usr/share/applications/kelvory.desktop"
+grep -qx 'Icon=kelvory' "$entry" || fail "desktop entry names no icon"
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+# The toy speaks Japanese: its menu entry and software-centre page do too,
+# beside the English, and say the same in both places.
+metainfo="$root/usr/share/metainfo/org.kelvory.Kelvory.metainfo.xml"
+japanese() { LC_ALL=C.UTF-8 grep -qP '^[^\x00-\x7f]' <<<"$1"; }
+for key in Name GenericName Comment Keywords; do
+  english=$(sed -n "s/^$key=//p" "$entry")
+  ja=$(sed -n "s/^$key\[ja\]=//p" "$entry")
+  [[ -n $english ]] || fail "desktop entry: no $key"
+  japanese "$ja" || fail "desktop entry: $key[ja] is not Japanese: '$ja'"
+done
+ja_element() { sed -n "s|^ *<$1 xml:lang=\"ja\">\(.*\)</$1>\$|\1|p" "$metainfo"; }
+[[ $(ja_element name) == "$(sed -n 's/^Name\[ja\]=//p' "$entry")" ]] ||
+  fail "metainfo: Japanese name '$(ja_element name)' is not the desktop entry's"
+[[ $(ja_element summary) == "$(sed -n 's/^Comment\[ja\]=//p' "$entry")" ]] ||
+  fail "metainfo: Japanese summary '$(ja_element summary)' is not the desktop entry's comment"
+english_paragraphs=$(sed -n '/<description>/,/<\/description>/p' "$metainfo" | sed '/<releases>/,$d' |
+  grep -c '^ *<p>$')
+ja_paragraphs=$(sed '/<releases>/,$d' "$metainfo" | grep -c '^ *<p xml:lang="ja">$')
+((ja_paragraphs > 0 && ja_paragraphs == english_paragraphs)) ||
+  fail "metainfo: $ja_paragraphs Japanese description paragraphs for $english_paragraphs English"
+while read -r line; do
+  japanese "$line" || fail "metainfo: a Japanese paragraph is not Japanese: '$line'"
+done < <(sed '/<releases>/,$d' "$metainfo" | sed -n '/<p xml:lang="ja">/{n;p}' | sed 's/^ *//')
 for size in 16 22 24 32 48 64 128 256; do
   png="$root/usr/share/icons/hicolor/${size}x${size}/apps/kelvory.png"
   file "$png" 2>&1 | grep -q "PNG image data, $size x $size" || fail "icon $size: $(file "$png")"
