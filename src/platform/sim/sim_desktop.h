@@ -31,8 +31,10 @@ namespace kelvory {
 // virtual clock and the game's own stack (clock.h). Beneath the core are
 // the recording windows (recording_window.h) on the simulated screen
 // (screen.h), timers on the clock, and the user with the mouse and the
-// answers to dialogs (player.h, which also says what input reaches); above
-// it, the trace of the calls that reach no window (recorder.h).
+// answers to dialogs (player.h, which also says what input reaches). The
+// calls that reach no window (timers, menu items, settings, moments) are
+// traced here, after the core has handled them; everything goes to one
+// trace (recorder.h).
 class SimDesktop final : public DesktopCore {
  public:
   struct Options {
