@@ -30,9 +30,9 @@ struct FakeWindow final : NativeWindow {
   void sendToBack() override {}
   void bringToFront() override {}
   void retire() override { retired = true; }
-  ShapeResult setShape(std::vector<PixelRect>) override { return ShapeResult::WindowRefused; }
+  ShapeResult setShape(const Shape&) override { return ShapeResult::WindowRefused; }
   void setBack(ControlId, Rgb) override {}
-  void setPicture(ControlId, const Bitmap*) override {}
+  void setPicture(ControlId, const Picture&) override {}
   void print(std::string_view, double, double, const Font&) override {}
   void clearPrinted() override {}
   ControlId addControl(const ControlDesc&) override { return ++controls; }
@@ -62,12 +62,16 @@ class FakeDesktop final : public DesktopCore {
   [[noreturn]] void endProgram() override { std::abort(); }
 
   FakeWindow& at(WindowId id) { return *made.at(id); }
+  using DesktopCore::captureOf;
   using DesktopCore::coverFigures;
   using DesktopCore::onTimer;
+  using DesktopCore::timerOf;
 
   int alive = 0;
   std::map<WindowId, FakeWindow*> made;
   std::set<TimerId> running;
+  int starts = 0;
+  std::vector<std::function<void()>> queued;  // the event loop's messages
   std::function<void()> whileMenuOpen;
   int menusClosed = 0;
 
@@ -83,10 +87,21 @@ class FakeDesktop final : public DesktopCore {
   }
   void closeMenu() override { ++menusClosed; }
   MsgAnswer showMessageBox(std::string_view, MsgButtons, MsgIcon) override { return {}; }
-  void startTimer(TimerId id, int) override { running.insert(id); }
+  void startTimer(TimerId id, int) override {
+    running.insert(id);
+    ++starts;
+  }
   void stopTimer(TimerId id) override { running.erase(id); }
-  void dispatchQueued(const std::function<bool()>&) override {}
-  void waitForEvents(Ms) override {}
+  void dispatchQueued(const std::function<bool()>& done) override {
+    while (!queued.empty() && !done()) {
+      const std::function<void()> next = std::move(queued.front());
+      queued.erase(queued.begin());
+      next();
+    }
+  }
+  void waitForEvents(Ms) override {
+    dispatchQueued([] { return false; });
+  }
   void writeLog(std::string_view) override {}
 };
 
@@ -201,6 +216,159 @@ TEST(DesktopCore, FiguresStepAsideUnderAFullscreenWindowButDialogsStay) {
   EXPECT_FALSE(desk.at(a).visibility.onScreen(Frame::Hidden, true));
   // The window's own answer on its outline reaches the game.
   EXPECT_EQ(desk.setShape(a, {}), ShapeResult::WindowRefused);
+}
+
+// --- capture --------------------------------------------------------------
+
+TEST(DesktopCore, EachButtonKeepsItsOwnPressUntilItsRelease) {
+  FakeDesktop desk;
+  Sink sink;
+  desk.setInputSink(&sink);
+  const WindowId a = desk.createWindow({});
+  const WindowId b = desk.createWindow({});
+  InputSink& reports = desk.at(a).reports;
+  reports.mouseDown(a, 1, MouseButton::Left);
+  reports.mouseDown(b, 2, MouseButton::Right);
+  ASSERT_TRUE(desk.captureOf(MouseButton::Left).has_value());
+  EXPECT_EQ(desk.captureOf(MouseButton::Right)->window, b);
+  // A modal window shown meanwhile does not take the release from the press.
+  desk.showModal(b);
+  reports.mouseUp(b, 0, MouseButton::Left);
+  reports.mouseUp(a, 0, MouseButton::Right);
+  EXPECT_FALSE(desk.captureOf(MouseButton::Left).has_value());
+  EXPECT_FALSE(desk.captureOf(MouseButton::Right).has_value());
+  // Without a press, a release goes where it happens.
+  reports.mouseUp(b, 3, MouseButton::Left);
+  EXPECT_EQ(sink.seen,
+            (std::vector<std::string>{"down 1.1", "down 2.2", "up 1.1", "up 2.2", "up 2.3"}));
+}
+
+// --- modality ---------------------------------------------------------------
+
+TEST(DesktopCore, ShownAgainModelessAWindowLetsTheOthersBack) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  const WindowId b = desk.createWindow({});
+  desk.showModal(b);
+  desk.showModal(b);
+  EXPECT_FALSE(desk.at(a).input);
+  desk.show(b);
+  EXPECT_TRUE(desk.at(a).input);
+  EXPECT_TRUE(desk.at(b).input);
+  EXPECT_FALSE(desk.at(b).modal);
+  // Touching a window that is gone changes nothing.
+  desk.destroyWindow(b);
+  desk.showModal(b);
+  desk.destroyWindow(b);
+  EXPECT_TRUE(desk.at(a).input);
+}
+
+TEST(DesktopCore, NestedModalWindowsHandTheInputBackInnermostFirst) {
+  FakeDesktop desk;
+  const WindowId main = desk.createWindow({});
+  const WindowId outer = desk.createWindow({});
+  const WindowId inner = desk.createWindow({});
+  desk.showModal(outer);
+  desk.showModal(inner);
+  // The outer one closes first: the inner one keeps the input.
+  desk.hide(outer);
+  EXPECT_TRUE(desk.at(inner).input);
+  EXPECT_FALSE(desk.at(main).input);
+  // Shown modal again, the outer one is the innermost now.
+  desk.showModal(outer);
+  EXPECT_TRUE(desk.at(outer).input);
+  EXPECT_FALSE(desk.at(inner).input);
+  desk.destroyWindow(outer);
+  EXPECT_TRUE(desk.at(inner).input);
+  desk.destroyWindow(inner);
+  EXPECT_TRUE(desk.at(main).input);
+}
+
+// --- deletion under a running handler ---------------------------------------
+
+TEST(DesktopCore, AWindowGoneInAHandlerThatWaitsLivesUntilTheHandlerReturns) {
+  FakeDesktop desk;
+  Sink sink;
+  desk.setInputSink(&sink);
+  const WindowId a = desk.createWindow({});
+  const TimerId t = desk.createTimer(a, "t", [&] {
+    desk.destroyWindow(a);
+    EXPECT_TRUE(desk.at(a).retired);
+    // The handler's own waits run the event loop: the window must survive it.
+    bool done = false;
+    desk.queued.push_back([&] { done = true; });
+    desk.waitUntil(Desktop::kNever, [&] { return done; });
+    desk.processPending();
+    EXPECT_EQ(desk.alive, 1);
+  });
+  desk.setTimer(t, true, 10);
+  desk.onTimer(t);
+  EXPECT_EQ(desk.alive, 1);
+  desk.waitUntil(0, [] { return false; });
+  EXPECT_EQ(desk.alive, 0);
+  // The timer went with its window.
+  EXPECT_TRUE(desk.running.empty());
+  desk.onTimer(t);
+}
+
+TEST(DesktopCore, AMenuOwnerGoneWhileItsMenuRunsTheLoopLivesUntilTheMenuCloses) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  desk.queued.push_back([&] { desk.destroyWindow(a); });
+  desk.whileMenuOpen = [&] {
+    desk.processPending();
+    EXPECT_EQ(desk.alive, 1);
+  };
+  const MenuId m = desk.createMenu(a, {{.name = "m", .caption = "x"}});
+  EXPECT_EQ(desk.popupMenu(m), std::nullopt);
+  EXPECT_EQ(desk.alive, 0);
+}
+
+// --- timers -------------------------------------------------------------------
+
+TEST(DesktopCore, SwitchingOnARunningTimerKeepsItsCount) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  const TimerId t = desk.createTimer(a, "t", [] {});
+  desk.setTimer(t, true, 10);
+  desk.setTimer(t, true, 10);
+  EXPECT_EQ(desk.starts, 1);
+  // A new interval, or on again after off, restarts it.
+  desk.setTimer(t, true, 20);
+  desk.setTimer(t, false, 20);
+  EXPECT_TRUE(desk.running.empty());
+  desk.setTimer(t, true, 20);
+  EXPECT_EQ(desk.starts, 3);
+  EXPECT_EQ(desk.timerOf(t)->name, "t");
+  // No interval: on, but never ticking.
+  desk.setTimer(t, true, 0);
+  EXPECT_TRUE(desk.running.empty());
+  EXPECT_EQ(desk.starts, 3);
+}
+
+// --- visibility ---------------------------------------------------------------
+
+TEST(DesktopCore, AWindowIsOnScreenOnlyWhenWantedWithAreaAndNotSteppedAside) {
+  FakeDesktop desk;
+  const WindowId a = desk.createWindow({});
+  const Visibility& v = desk.at(a).visibility;
+  EXPECT_FALSE(v.onScreen(Frame::None, true));
+  desk.show(a);
+  EXPECT_TRUE(v.onScreen(Frame::None, true));
+  EXPECT_FALSE(v.onScreen(Frame::None, false));
+  EXPECT_FALSE(v.onScreen(Frame::Hidden, true));
+  desk.hide(a);
+  EXPECT_FALSE(v.wanted);
+  desk.showModal(a);
+  EXPECT_TRUE(v.wanted);
+  EXPECT_TRUE(desk.at(a).modal);
+  // Covered and uncovered again, each window hears of it once.
+  desk.coverFigures(true);
+  desk.coverFigures(true);
+  EXPECT_FALSE(v.onScreen(Frame::None, true));
+  EXPECT_TRUE(v.onScreen(Frame::Dialog, true));
+  desk.coverFigures(false);
+  EXPECT_TRUE(v.onScreen(Frame::None, true));
 }
 
 }  // namespace

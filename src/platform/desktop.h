@@ -53,7 +53,8 @@ class Desktop {
   virtual void destroyWindow(WindowId) = 0;
   virtual void setGeometry(WindowId, const Twips&) = 0;
   virtual void show(WindowId) = 0;
-  // Shown modal: until it is destroyed, no other window takes input.
+  // Shown modal: until it is hidden or destroyed, no other window takes
+  // input but a modal window shown after it (the innermost one takes it).
   virtual void showModal(WindowId) = 0;
   virtual void hide(WindowId) = 0;
   virtual void sendToBack(WindowId) = 0;
@@ -86,7 +87,8 @@ class Desktop {
 
   // Timers belong to a window and go with it. While enabled a timer ticks
   // every interval ms; turning it on or changing its interval restarts the
-  // count. The game's Timer drops a tick that comes while its own handler is
+  // count, and switching on a timer that runs at that interval changes
+  // nothing. The game's Timer drops a tick that comes while its own handler is
   // still running, so a desktop need not.
   virtual TimerId createTimer(WindowId owner, std::string_view name,
                               std::function<void()> tick) = 0;

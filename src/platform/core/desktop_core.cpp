@@ -164,13 +164,13 @@ void DesktopCore::setBackColor(WindowId id, ControlId control, Rgb colour) {
 }
 
 void DesktopCore::setPicture(WindowId id, ControlId control, const Picture& picture) {
-  if (auto* w = window(id)) w->setPicture(control, picture.bitmap);
+  if (auto* w = window(id)) w->setPicture(control, picture);
 }
 
 ShapeResult DesktopCore::setShape(WindowId id, const Shape& shape) {
   auto* w = window(id);
   if (w == nullptr) return ShapeResult::Ok;
-  return w->setShape({shape.rects.begin(), shape.rects.end()});
+  return w->setShape(shape);
 }
 
 void DesktopCore::clearText(WindowId id) {
@@ -222,6 +222,12 @@ void DesktopCore::mouseUp(WindowId id, ControlId control, MouseButton button) {
   }
   if (window(target.window) == nullptr) return;
   toSink([&](InputSink& s) { s.mouseUp(target.window, target.control, button); });
+}
+
+std::optional<DesktopCore::Capture> DesktopCore::captureOf(MouseButton button) const {
+  const auto it = captures_.find(button);
+  if (it == captures_.end()) return std::nullopt;
+  return it->second;
 }
 
 void DesktopCore::mouseMove(WindowId id, ControlId control) {
@@ -277,6 +283,11 @@ std::optional<int> DesktopCore::popupMenu(MenuId id) {
   return chosen;
 }
 
+const DesktopCore::Menu* DesktopCore::menuOf(MenuId id) const {
+  const auto it = menus_.find(id);
+  return it == menus_.end() ? nullptr : &it->second;
+}
+
 MsgAnswer DesktopCore::messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
   MsgAnswer answer = MsgAnswer::Ok;
   {
@@ -291,19 +302,31 @@ MsgAnswer DesktopCore::messageBox(std::string_view text, MsgButtons buttons, Msg
 
 // --- timers and waiting --------------------------------------------------------------
 
-TimerId DesktopCore::createTimer(WindowId owner, std::string_view, std::function<void()> tick) {
+TimerId DesktopCore::createTimer(WindowId owner, std::string_view name,
+                                 std::function<void()> tick) {
   const TimerId id = nextTimer_++;
-  if (window(owner) != nullptr) timers_.emplace(id, Timer{owner, std::move(tick)});
+  if (window(owner) != nullptr) {
+    timers_.emplace(id, Timer{.owner = owner, .name = std::string(name), .tick = std::move(tick)});
+  }
   return id;
 }
 
+const DesktopCore::Timer* DesktopCore::timerOf(TimerId id) const {
+  const auto it = timers_.find(id);
+  return it == timers_.end() ? nullptr : &it->second;
+}
+
 void DesktopCore::setTimer(TimerId id, bool enabled, int intervalMs) {
-  if (!timers_.contains(id)) return;
-  // Stopped first: turning a timer on or changing its interval restarts
-  // the count.
-  stopTimer(id);
-  if (!enabled || intervalMs <= 0) return;
-  startTimer(id, intervalMs);
+  const auto it = timers_.find(id);
+  if (it == timers_.end()) return;
+  Timer& timer = it->second;
+  // Turning a timer on or changing its interval restarts the count;
+  // switching on again a timer that runs at that interval changes nothing.
+  const bool restart = enabled && (!timer.enabled || intervalMs != timer.interval);
+  timer.enabled = enabled;
+  timer.interval = intervalMs;
+  if (!enabled || restart) stopTimer(id);
+  if (restart && intervalMs > 0) startTimer(id, intervalMs);
 }
 
 void DesktopCore::destroyTimer(TimerId id) {

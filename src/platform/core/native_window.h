@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string_view>
-#include <vector>
 
 #include "platform/types.h"
 
@@ -43,10 +42,11 @@ class NativeWindow {
   // though a handler of it may still be running.
   virtual void retire() = 0;
   // Base-scale pixel rectangles; scaled with the pictures at every layout.
-  virtual ShapeResult setShape(std::vector<PixelRect> rects) = 0;
+  // Only for this call: the rectangles are copied if kept.
+  virtual ShapeResult setShape(const Shape& shape) = 0;
 
   virtual void setBack(ControlId control, Rgb back) = 0;
-  virtual void setPicture(ControlId control, const Bitmap* bitmap) = 0;
+  virtual void setPicture(ControlId control, const Picture& picture) = 0;
   virtual void print(std::string_view text, double x, double y, const Font& font) = 0;
   virtual void clearPrinted() = 0;
 

@@ -364,7 +364,8 @@ void DeskWindow::setWanted(bool shown, bool modal) {
   }
 }
 
-ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
+ShapeResult DeskWindow::setShape(const Shape& shape) {
+  std::vector<PixelRect> rects(shape.rects.begin(), shape.rects.end());
   // The angler is given the outline it already has about every other step:
   // cutting the window again would only cost the X server work.
   if (shape_ && *shape_ == rects) return ShapeResult::Ok;
@@ -382,7 +383,8 @@ void DeskWindow::setBack(ControlId control, Rgb back) {
   }
 }
 
-void DeskWindow::setPicture(ControlId control, const Bitmap* bitmap) {
+void DeskWindow::setPicture(ControlId control, const Picture& picture) {
+  const Bitmap* bitmap = picture.bitmap;
   const QImage* image = resources_.image(bitmap);
   if (control == kSurface) {
     surface_->setImage(image);

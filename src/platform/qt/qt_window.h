@@ -107,7 +107,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   void sendToBack() override { lower(); }
   void bringToFront() override { raise(); }
   void retire() override { QWidget::hide(); }
-  ShapeResult setShape(std::vector<PixelRect> rects) override;
+  ShapeResult setShape(const Shape& shape) override;
 
   // Controls are widgets on the surface; lines and rectangles the surface
   // draws itself.
@@ -119,7 +119,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
 
   // The surface: back colour, picture and printed text.
   void setBack(ControlId control, Rgb back) override;
-  void setPicture(ControlId control, const Bitmap* bitmap) override;
+  void setPicture(ControlId control, const Picture& picture) override;
   void print(std::string_view text, double x, double y, const Font& font) override;
   void clearPrinted() override;
 

@@ -11,7 +11,7 @@ bool Clock::RunsAfter(const Queued& a, const Queued& b) {
   return a.t != b.t ? a.t > b.t : a.sequence > b.sequence;
 }
 
-Clock::Clock() = default;
+Clock::Clock(std::function<void()> mainLoop) : mainLoop_(std::move(mainLoop)) {}
 
 Clock::~Clock() { shutdown(); }
 
@@ -33,48 +33,32 @@ bool Clock::dispatchNext(Ms deadline) {
   return true;
 }
 
-void Clock::processPending() {
+void Clock::runDue(const std::function<bool()>& done) {
   while (dispatchNext(now_)) {
+    if (done()) return;
   }
 }
 
-void Clock::waitUntil(Ms deadline, const std::function<bool()>& done) {
-  if (ended_ || done()) return;
-  if (!inGame()) {
-    // Called from outside the game: the game runs on its own stack.
-    run(deadline);
+void Clock::step(Ms deadline) {
+  if (dispatchNext(std::min(deadline, limit_))) return;
+  if (deadline <= limit_ && deadline != Desktop::kNever) {
+    // Nothing more is due by the deadline: the clock jumps to it.
+    now_ = std::max(now_, deadline);
     return;
   }
-  for (;;) {
-    if (dispatchNext(std::min(deadline, limit_))) {
-      if (done()) return;
-      continue;
-    }
-    if (deadline <= limit_ && deadline != Desktop::kNever) {
-      // Nothing more is due by the deadline: the clock jumps to it.
-      now_ = std::max(now_, deadline);
-      return;
-    }
-    // The run's time is up, or nothing could ever happen: the waiting
-    // handlers stay where they are until the next run.
-    if (limit_ != Desktop::kNever) now_ = std::max(now_, limit_);
-    fiber_->suspend();
-  }
+  if (limit_ != Desktop::kNever) now_ = std::max(now_, limit_);
+  fiber_->suspend();
 }
 
 void Clock::gameLoop() {
   try {
-    waitUntil(Desktop::kNever, [] { return false; });
+    mainLoop_();
   } catch (const Ended&) {
   }
 }
 
 bool Clock::run(Ms deadline) {
   if (ended_) return false;
-  if (inGame()) {
-    waitUntil(deadline, [] { return false; });
-    return !ended_;
-  }
   limit_ = deadline;
   if (!fiber_) fiber_ = std::make_unique<GameFiber>([this] { gameLoop(); });
   fiber_->resume();

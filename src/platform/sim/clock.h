@@ -29,7 +29,9 @@ constexpr Ms Later(Ms t, Ms delay) {
 // the next run carries on where it stopped.
 class Clock {
  public:
-  Clock();
+  // mainLoop: the game's outermost wait, run on its stack; it ends only
+  // when the program does.
+  explicit Clock(std::function<void()> mainLoop);
   ~Clock();
   Clock(const Clock&) = delete;
   Clock& operator=(const Clock&) = delete;
@@ -42,13 +44,17 @@ class Clock {
   // Whether the caller is the game, on its own stack.
   bool inGame() const;
 
-  // The Desktop calls: runs what is due now; waits until the deadline or
-  // until done() holds, running what comes due meanwhile.
-  void processPending();
-  void waitUntil(Ms deadline, const std::function<bool()>& done);
+  // The event loop beneath the shared core's waits. runDue() runs what is
+  // due now until done() holds. step(), on the game's stack only, runs the
+  // next thing due by the deadline, or else moves the clock to the
+  // deadline; when the run's time is up first, or nothing could ever
+  // happen, the waiting handlers stay where they are until the next run.
+  void runDue(const std::function<bool()>& done);
+  void step(Ms deadline);
 
-  // Lets the game run until the deadline (for kNever, until nothing is left
-  // to happen), stopping early when the program ends; false once it has.
+  // From outside the game: lets it run until the deadline (for kNever,
+  // until nothing is left to happen), stopping early when the program ends;
+  // false once it has.
   bool run(Ms deadline);
   // The program has ended: nothing more runs.
   void end() { ended_ = true; }
@@ -68,6 +74,7 @@ class Clock {
   bool dispatchNext(Ms deadline);
   void gameLoop();
 
+  std::function<void()> mainLoop_;
   Ms now_ = 0;
   bool ended_ = false;
   Ms limit_ = 0;  // the present run's deadline

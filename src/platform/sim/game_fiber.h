@@ -30,7 +30,6 @@ class GameFiber {
   void suspend();
 
   bool inFiber() const { return std::this_thread::get_id() == thread_.get_id(); }
-  bool finished() const { return finished_; }
 
  private:
   enum class Turn { Host, Fiber };

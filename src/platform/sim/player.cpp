@@ -79,7 +79,7 @@ class PopOnExit {
 // ---- input -------------------------------------------------------------
 
 std::optional<Player::Target> Player::find(std::string_view window, std::string_view control) {
-  const WindowState* w = windows_.find(window);
+  const WindowState* w = screen_.find(window);
   if (w == nullptr) {
     trace_.error("no window " + std::string(window));
     return std::nullopt;
@@ -99,7 +99,7 @@ std::optional<Player::Target> Player::find(std::string_view window, std::string_
 }
 
 bool Player::accepts(const WindowState& w, Action action, std::string_view control) {
-  const bool refused = menuOpen() || messageBoxOpen() || windows_.modalOtherThan(w.id);
+  const bool refused = menuOpen() || messageBoxOpen() || !w.enabled;
   if (!refused) return true;
   trace_.emit(trace_.line("refused")
                   .str("action", ActionName(action))
@@ -109,80 +109,21 @@ bool Player::accepts(const WindowState& w, Action action, std::string_view contr
 }
 
 std::optional<Player::Target> Player::aim(Action action, std::string_view window,
-                                          std::string_view control, MouseButton button) {
-  if (action == Action::Release) {
-    const auto captured = captures_.find(button);
-    if (captured != captures_.end() && windows_.window(captured->second.window) != nullptr) {
-      // The control that took the press takes the release, wherever it is.
-      const Target t = captured->second;
-      captures_.erase(captured);
-      return t;
-    }
-  }
+                                          std::string_view control) {
   const std::optional<Target> t = find(window, action == Action::Close ? "" : control);
   if (!t) return std::nullopt;
-  const WindowState& w = *windows_.window(t->window);
-  if (!accepts(w, action, windows_.controlName(w, t->control))) return std::nullopt;
+  const WindowState& w = *screen_.window(t->window);
+  if (!accepts(w, action, w.controlName(t->control))) return std::nullopt;
   return t;
 }
 
-void Player::input(Action action, std::string_view window, std::string_view control,
-                   MouseButton button) {
-  if (clock_.ended()) return;
-  if (!clock_.inGame()) {
-    clock_.at(clock_.now(), [this, action, w = std::string(window), c = std::string(control),
-                             button] { input(action, w, c, button); });
-    return;
-  }
-  const std::optional<Target> t = aim(action, window, control, button);
-  if (!t) return;
-  if (sink_ == nullptr) {
-    trace_.error("no input sink");
-    return;
-  }
-  if (action == Action::Press) captures_[button] = *t;
-  const WindowState& w = *windows_.window(t->window);
+void Player::traceInput(Action action, const Target& target, MouseButton button) {
+  const WindowState& w = *screen_.window(target.window);
   TraceLine line = trace_.line("input");
   line.str("action", ActionName(action)).str("win", w.created.name);
-  if (action != Action::Close) line.str("ctrl", windows_.controlName(w, t->control));
+  if (action != Action::Close) line.str("ctrl", w.controlName(target.control));
   if (action == Action::Press || action == Action::Release) line.str("button", ButtonName(button));
   trace_.emit(line);
-  switch (action) {
-    case Action::Press:
-      sink_->mouseDown(t->window, t->control, button);
-      break;
-    case Action::Release:
-      sink_->mouseUp(t->window, t->control, button);
-      break;
-    case Action::Click:
-      sink_->clicked(t->window, t->control);
-      break;
-    case Action::Hover:
-      sink_->mouseMove(t->window, t->control);
-      break;
-    case Action::Close:
-      sink_->closeRequested(t->window);
-      break;
-  }
-}
-
-void Player::endSession() {
-  if (clock_.ended()) return;
-  if (!clock_.inGame()) {
-    clock_.at(clock_.now(), [this] { endSession(); });
-    return;
-  }
-  if (sink_ == nullptr) {
-    trace_.error("no input sink");
-    return;
-  }
-  // The session ends whatever dialog is open.
-  trace_.emit(trace_.line("input").str("action", "end-session").str("win", ""));
-  sink_->sessionEnding();
-}
-
-void Player::forget(WindowId id) {
-  std::erase_if(captures_, [id](const auto& entry) { return entry.second.window == id; });
 }
 
 // ---- dialogs -----------------------------------------------------------
@@ -193,23 +134,21 @@ Player::Dialog Player::runDialog(Dialog dialog, const TraceLine& opened) {
   const std::size_t index = dialogs_.size() - 1;
   trace_.emit(opened);
   // A dialog blocks until it is answered, like a real one.
-  clock_.waitUntil(Desktop::kNever, [this, index] { return dialogs_[index].closed; });
+  desktop_.waitUntil(Desktop::kNever, [this, index] { return dialogs_[index].closed; });
   return dialogs_[index];
 }
 
-std::optional<int> Player::popupMenu(MenuId id) {
-  const Menu* menu = windows_.menu(id);
-  if (menu == nullptr) return std::nullopt;
+std::optional<int> Player::popupMenu(std::string_view owner,
+                                     const std::vector<MenuItemDesc>& items) {
   std::vector<std::string> names;
-  for (const MenuItemDesc& item : menu->items) {
+  for (const MenuItemDesc& item : items) {
     if (item.visible) names.push_back(item.name);
   }
   Dialog dialog;
   dialog.kind = DialogKind::Menu;
-  dialog.items = menu->items;
-  const Dialog d = runDialog(
-      std::move(dialog),
-      trace_.line("menu").str("win", windows_.nameOf(menu->owner)).strings("items", names));
+  dialog.items = items;
+  const Dialog d =
+      runDialog(std::move(dialog), trace_.line("menu").str("win", owner).strings("items", names));
   const std::optional<int> chosen = d.closed ? d.chosen : std::nullopt;
   TraceLine line = trace_.line("menu-closed");
   if (chosen) {
@@ -254,8 +193,14 @@ bool Player::messageBoxOpen() const {
                      [](const Dialog& d) { return d.kind == DialogKind::MessageBox && !d.closed; });
 }
 
+void Player::closeMenu() {
+  if (Dialog* d = openDialog(DialogKind::Menu)) {
+    d->chosen = std::nullopt;
+    d->closed = true;
+  }
+}
+
 void Player::chooseMenuItem(std::string_view itemName) {
-  if (clock_.ended()) return;
   Dialog* d = openDialog(DialogKind::Menu);
   if (d == nullptr) {
     trace_.error("no popup menu is open");
@@ -278,7 +223,6 @@ void Player::chooseMenuItem(std::string_view itemName) {
 }
 
 void Player::answer(MsgAnswer a) {
-  if (clock_.ended()) return;
   Dialog* d = openDialog(DialogKind::MessageBox);
   if (d == nullptr) {
     trace_.error("no message box is open");

@@ -6,6 +6,7 @@
 
 #include "platform/core/moments.h"
 #include "platform/profile.h"
+#include "platform/sim/recording_window.h"
 
 namespace kelvory {
 
@@ -26,15 +27,17 @@ SimDesktop::SimDesktop() : SimDesktop(Options{}) {}
 
 SimDesktop::SimDesktop(Options options)
     : options_(WithFolder(std::move(options))),
+      clock_([this] { waitUntil(kNever, [] { return false; }); }),
       trace_(clock_, options_.keepTrace),
-      windows_(trace_, clock_),
-      player_(windows_, trace_, clock_) {}
+      player_(*this, screen_, trace_) {}
 
-SimDesktop::~SimDesktop() { shutdown(); }
+SimDesktop::~SimDesktop() {
+  shutdown();
+  // The windows leave the screen while it is still there.
+  closeAll();
+}
 
 // ---- screen, clock -----------------------------------------------------
-
-void SimDesktop::setInputSink(InputSink* sink) { player_.setSink(sink); }
 
 ScreenMetrics SimDesktop::metrics() const { return options_.screen; }
 
@@ -69,131 +72,168 @@ double SimDesktop::textWidth(const Font&, std::string_view text) const {
   return static_cast<double>(px) * options_.screen.twipsPerPixel;
 }
 
-// ---- windows, controls, menus, timers: the records ----------------------
+// ---- beneath the core: windows, menus, message boxes, timers -----------
 
-WindowId SimDesktop::createWindow(const WindowDesc& desc) { return windows_.create(desc); }
-
-void SimDesktop::destroyWindow(WindowId id) {
-  player_.forget(id);
-  windows_.destroy(id);
+std::unique_ptr<NativeWindow> SimDesktop::makeWindow(WindowId id, const WindowDesc& desc) {
+  return std::make_unique<sim::RecordingWindow>(id, desc, screen_, trace_);
 }
 
-void SimDesktop::setGeometry(WindowId id, const Twips& g) { windows_.setGeometry(id, g); }
-void SimDesktop::show(WindowId id) { windows_.show(id); }
-void SimDesktop::showModal(WindowId id) { windows_.showModal(id); }
-void SimDesktop::hide(WindowId id) { windows_.hide(id); }
-void SimDesktop::sendToBack(WindowId id) { windows_.sendToBack(id); }
-void SimDesktop::bringToFront(WindowId id) { windows_.bringToFront(id); }
-
-void SimDesktop::setBackColor(WindowId id, ControlId control, Rgb colour) {
-  windows_.setBackColor(id, control, colour);
+std::optional<int> SimDesktop::trackMenu(NativeWindow& owner,
+                                         const std::vector<MenuItemDesc>& items) {
+  // Every window this desktop makes is a recording one.
+  const auto& window = static_cast<const sim::RecordingWindow&>(owner);
+  return player_.popupMenu(window.state().created.name, items);
 }
 
-void SimDesktop::setPicture(WindowId id, ControlId control, const Picture& picture) {
-  windows_.setPicture(id, control, picture);
-}
+void SimDesktop::closeMenu() { player_.closeMenu(); }
 
-ShapeResult SimDesktop::setShape(WindowId id, const Shape& shape) {
-  return windows_.setShape(id, shape);
-}
-
-void SimDesktop::clearText(WindowId id) { windows_.clearText(id); }
-
-void SimDesktop::printText(WindowId id, std::string_view text, double x, double y,
-                           const Font& font) {
-  windows_.printText(id, text, x, y, font);
-}
-
-ControlId SimDesktop::addControl(WindowId id, const ControlDesc& desc) {
-  return windows_.addControl(id, desc);
-}
-
-void SimDesktop::setControlGeometry(WindowId id, ControlId control, const Twips& g) {
-  windows_.setControlGeometry(id, control, g);
-}
-
-void SimDesktop::setText(WindowId id, ControlId control, std::string_view text) {
-  windows_.setText(id, control, text);
-}
-
-void SimDesktop::setVisible(WindowId id, ControlId control, bool visible) {
-  windows_.setVisible(id, control, visible);
-}
-
-void SimDesktop::setToolTip(WindowId id, ControlId control, std::string_view tip) {
-  windows_.setToolTip(id, control, tip);
-}
-
-MenuId SimDesktop::createMenu(WindowId owner, const std::vector<MenuItemDesc>& items) {
-  return windows_.createMenu(owner, items);
-}
-
-void SimDesktop::setMenuItemVisible(MenuId id, int item, bool visible) {
-  windows_.setMenuItemVisible(id, item, visible);
-}
-
-TimerId SimDesktop::createTimer(WindowId owner, std::string_view name, std::function<void()> tick) {
-  return windows_.createTimer(owner, name, std::move(tick));
-}
-
-void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
-  windows_.setTimer(id, enabled, intervalMs);
-}
-
-void SimDesktop::destroyTimer(TimerId id) { windows_.destroyTimer(id); }
-
-const SimDesktop::WindowState* SimDesktop::findWindow(std::string_view name) const {
-  return windows_.find(name);
-}
-
-const SimDesktop::WindowState* SimDesktop::window(WindowId id) const { return windows_.window(id); }
-
-std::vector<const SimDesktop::WindowState*> SimDesktop::windows() const { return windows_.all(); }
-
-std::vector<const SimDesktop::WindowState*> SimDesktop::stacking() const {
-  return windows_.stacking();
-}
-
-const SimDesktop::TimerState* SimDesktop::findTimer(std::string_view name) const {
-  return windows_.findTimer(name);
-}
-
-const SimDesktop::TimerState* SimDesktop::timer(TimerId id) const { return windows_.timer(id); }
-
-// ---- dialogs and input: the player --------------------------------------
-
-std::optional<int> SimDesktop::popupMenu(MenuId id) { return player_.popupMenu(id); }
-
-MsgAnswer SimDesktop::messageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
+MsgAnswer SimDesktop::showMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
   return player_.messageBox(text, buttons, icon);
 }
 
-void SimDesktop::chooseMenuItem(std::string_view itemName) { player_.chooseMenuItem(itemName); }
-void SimDesktop::answer(MsgAnswer a) { player_.answer(a); }
+void SimDesktop::startTimer(TimerId id, int intervalMs) {
+  const Ticking ticking{intervalMs, ++generations_};
+  ticking_[id] = ticking;
+  scheduleTick(id, ticking);
+}
+
+void SimDesktop::stopTimer(TimerId id) { ticking_.erase(id); }
+
+void SimDesktop::scheduleTick(TimerId id, const Ticking& ticking) {
+  clock_.at(now() + ticking.interval,
+            [this, id, generation = ticking.generation] { tick(id, generation); });
+}
+
+void SimDesktop::tick(TimerId id, std::uint64_t generation) {
+  const auto it = ticking_.find(id);
+  if (it == ticking_.end() || it->second.generation != generation) return;
+  // The next tick is due one interval after this one, however long the
+  // handler takes.
+  scheduleTick(id, it->second);
+  onTimer(id);
+}
+
+void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
+  DesktopCore::setTimer(id, enabled, intervalMs);
+  const Timer* timer = timerOf(id);
+  if (timer == nullptr) return;
+  emit(traceLine("timer")
+           .str("win", screen_.nameOf(timer->owner))
+           .str("ctrl", timer->name)
+           .boolean("enabled", enabled)
+           .integer("interval", intervalMs));
+}
+
+void SimDesktop::setMenuItemVisible(MenuId id, int item, bool visible) {
+  DesktopCore::setMenuItemVisible(id, item, visible);
+  const Menu* menu = menuOf(id);
+  if (menu == nullptr || item < 0 || static_cast<std::size_t>(item) >= menu->items.size()) return;
+  emit(traceLine("visible")
+           .str("win", screen_.nameOf(menu->owner))
+           .str("item", menu->items[static_cast<std::size_t>(item)].name)
+           .boolean("visible", visible));
+}
+
+const SimDesktop::WindowState* SimDesktop::findWindow(std::string_view name) const {
+  return screen_.find(name);
+}
+
+const SimDesktop::WindowState* SimDesktop::window(WindowId id) const { return screen_.window(id); }
+
+std::vector<const SimDesktop::WindowState*> SimDesktop::windows() const { return screen_.all(); }
+
+std::vector<const SimDesktop::WindowState*> SimDesktop::stacking() const {
+  return screen_.stacking();
+}
+
+// ---- the user: input and the answers to dialogs ----------------------------
+
+void SimDesktop::chooseMenuItem(std::string_view itemName) {
+  if (!ended()) player_.chooseMenuItem(itemName);
+}
+
+void SimDesktop::answer(MsgAnswer a) {
+  if (!ended()) player_.answer(a);
+}
+
 bool SimDesktop::menuOpen() const { return player_.menuOpen(); }
 bool SimDesktop::messageBoxOpen() const { return player_.messageBoxOpen(); }
 
+void SimDesktop::input(Action action, std::string_view window, std::string_view control,
+                       MouseButton button) {
+  if (ended()) return;
+  if (!clock_.inGame()) {
+    clock_.at(now(), [this, action, w = std::string(window), c = std::string(control), button] {
+      input(action, w, c, button);
+    });
+    return;
+  }
+  std::optional<sim::Player::Target> target;
+  if (action == Action::Release) {
+    // The control that took the press takes the release, wherever it is.
+    if (const auto pressed = captureOf(button)) {
+      target = sim::Player::Target{pressed->window, pressed->control};
+    }
+  }
+  if (!target) target = player_.aim(action, window, control);
+  if (!target) return;
+  if (!hasInputSink()) {
+    trace_.error("no input sink");
+    return;
+  }
+  player_.traceInput(action, *target, button);
+  InputSink& to = reports();
+  switch (action) {
+    case Action::Press:
+      to.mouseDown(target->window, target->control, button);
+      break;
+    case Action::Release:
+      to.mouseUp(target->window, target->control, button);
+      break;
+    case Action::Click:
+      to.clicked(target->window, target->control);
+      break;
+    case Action::Hover:
+      to.mouseMove(target->window, target->control);
+      break;
+    case Action::Close:
+      to.closeRequested(target->window);
+      break;
+  }
+}
+
 void SimDesktop::press(std::string_view window, std::string_view control, MouseButton button) {
-  player_.input(sim::Player::Action::Press, window, control, button);
+  input(Action::Press, window, control, button);
 }
 
 void SimDesktop::release(std::string_view window, std::string_view control, MouseButton button) {
-  player_.input(sim::Player::Action::Release, window, control, button);
+  input(Action::Release, window, control, button);
 }
 
 void SimDesktop::click(std::string_view window, std::string_view control) {
-  player_.input(sim::Player::Action::Click, window, control);
+  input(Action::Click, window, control);
 }
 
 void SimDesktop::hover(std::string_view window, std::string_view control) {
-  player_.input(sim::Player::Action::Hover, window, control);
+  input(Action::Hover, window, control);
 }
 
-void SimDesktop::close(std::string_view window) {
-  player_.input(sim::Player::Action::Close, window, "");
-}
+void SimDesktop::close(std::string_view window) { input(Action::Close, window, ""); }
 
-void SimDesktop::endSession() { player_.endSession(); }
+void SimDesktop::endSession() {
+  if (ended()) return;
+  if (!clock_.inGame()) {
+    clock_.at(now(), [this] { endSession(); });
+    return;
+  }
+  if (!hasInputSink()) {
+    trace_.error("no input sink");
+    return;
+  }
+  // The session ends whatever dialog is open.
+  emit(traceLine("input").str("action", "end-session").str("win", ""));
+  sessionEnding();
+}
 
 void SimDesktop::changeScreen(const ScreenMetrics& screen) {
   if (ended()) return;
@@ -207,18 +247,29 @@ void SimDesktop::changeScreen(const ScreenMetrics& screen) {
            .integer("height", screen.heightPx)
            .integer("workAreaBottom", screen.workAreaBottomPx)
            .integer("twipsPerPixel", screen.twipsPerPixel));
-  if (player_.sink() != nullptr) player_.sink()->screenChanged();
+  screenChanged();
 }
 
 // ---- the clock and the trace -------------------------------------------
 
-void SimDesktop::processPending() { clock_.processPending(); }
+void SimDesktop::dispatchQueued(const std::function<bool()>& done) { clock_.runDue(done); }
+
+void SimDesktop::waitForEvents(Ms deadline) { clock_.step(deadline); }
 
 void SimDesktop::waitUntil(Ms deadline, const std::function<bool()>& done) {
-  clock_.waitUntil(deadline, done);
+  if (ended() || done()) return;
+  if (!clock_.inGame()) {
+    clock_.run(deadline);
+    return;
+  }
+  DesktopCore::waitUntil(deadline, done);
 }
 
-bool SimDesktop::run(Ms deadline) { return clock_.run(deadline); }
+bool SimDesktop::run(Ms deadline) {
+  if (!clock_.inGame()) return clock_.run(deadline);
+  waitUntil(deadline, [] { return false; });
+  return !ended();
+}
 
 void SimDesktop::shutdown() { clock_.shutdown(); }
 
@@ -247,12 +298,6 @@ void SimDesktop::streamTraceTo(std::ostream* out) { trace_.streamTo(out); }
 // ---- settings, moments, the end ----------------------------------------
 
 std::string SimDesktop::programFolder() const { return options_.folder; }
-
-std::optional<std::string> SimDesktop::readProfileString(std::string_view section,
-                                                         std::string_view key,
-                                                         const std::string& path) {
-  return files::readValue(section, key, path);
-}
 
 bool SimDesktop::writeProfileString(std::string_view section, std::string_view key,
                                     std::string_view value, const std::string& path) {

@@ -1,18 +1,21 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/desktop.h"
+#include "platform/core/desktop_core.h"
 #include "platform/sim/clock.h"
 #include "platform/sim/player.h"
 #include "platform/sim/recorder.h"
+#include "platform/sim/screen.h"
 #include "platform/sim/trace.h"
-#include "platform/sim/windows.h"
 #include "platform/types.h"
 
 namespace kelvory {
@@ -23,11 +26,16 @@ namespace kelvory {
 // scheduled in virtual time. Runs are deterministic: the same game, seed and
 // actions give the same trace.
 //
-// It is put together from one part per job: the windows (windows.h), the
-// clock and the game's own stack (clock.h), the trace (recorder.h) and the
-// user with the mouse and the answers to dialogs (player.h, which also says
-// what input reaches).
-class SimDesktop final : public Desktop {
+// It runs on the shared core as the real desktops do: the core keeps the
+// handles, capture, modality and deletion, and its waits run here on the
+// virtual clock and the game's own stack (clock.h). Beneath the core are
+// the recording windows (recording_window.h) on the simulated screen
+// (screen.h), timers on the clock, and the user with the mouse and the
+// answers to dialogs (player.h, which also says what input reaches). The
+// calls that reach no window (timers, menu items, settings, moments) are
+// traced here, after the core has handled them; everything goes to one
+// trace (recorder.h).
+class SimDesktop final : public DesktopCore {
  public:
   struct Options {
     ScreenMetrics screen{};
@@ -43,7 +51,6 @@ class SimDesktop final : public Desktop {
   using ShapeInfo = sim::ShapeInfo;
   using ControlState = sim::ControlState;
   using WindowState = sim::WindowState;
-  using TimerState = sim::TimerState;
   using EventFilter = sim::EventFilter;
 
   SimDesktop();
@@ -52,46 +59,22 @@ class SimDesktop final : public Desktop {
   SimDesktop(const SimDesktop&) = delete;
   SimDesktop& operator=(const SimDesktop&) = delete;
 
-  // Desktop.
-  void setInputSink(InputSink* sink) override;
+  // Desktop, beyond the core.
   ScreenMetrics metrics() const override;
   Ms now() const override;
   LocalTime localTime() const override;
-  WindowId createWindow(const WindowDesc&) override;
-  void destroyWindow(WindowId) override;
-  void setGeometry(WindowId, const Twips&) override;
-  void show(WindowId) override;
-  void showModal(WindowId) override;
-  void hide(WindowId) override;
-  void sendToBack(WindowId) override;
-  void bringToFront(WindowId) override;
-  void setBackColor(WindowId, ControlId, Rgb) override;
-  void setPicture(WindowId, ControlId, const Picture&) override;
-  ShapeResult setShape(WindowId, const Shape&) override;
-  void clearText(WindowId) override;
-  void printText(WindowId, std::string_view text, double x, double y, const Font&) override;
   double textWidth(const Font&, std::string_view text) const override;
-  ControlId addControl(WindowId, const ControlDesc&) override;
-  void setControlGeometry(WindowId, ControlId, const Twips&) override;
-  void setText(WindowId, ControlId, std::string_view) override;
-  void setVisible(WindowId, ControlId, bool) override;
-  void setToolTip(WindowId, ControlId, std::string_view) override;
-  MenuId createMenu(WindowId owner, const std::vector<MenuItemDesc>&) override;
-  void setMenuItemVisible(MenuId, int item, bool) override;
-  std::optional<int> popupMenu(MenuId) override;
-  MsgAnswer messageBox(std::string_view text, MsgButtons, MsgIcon) override;
-  TimerId createTimer(WindowId owner, std::string_view name, std::function<void()> tick) override;
-  void setTimer(TimerId, bool enabled, int intervalMs) override;
-  void destroyTimer(TimerId) override;
-  void processPending() override;
-  void waitUntil(Ms deadline, const std::function<bool()>& done) override;
   std::string programFolder() const override;
-  std::optional<std::string> readProfileString(std::string_view section, std::string_view key,
-                                               const std::string& path) override;
+  [[noreturn]] void endProgram() override;
+  // The core's, and traced.
+  void setMenuItemVisible(MenuId, int item, bool) override;
+  void setTimer(TimerId, bool enabled, int intervalMs) override;
   bool writeProfileString(std::string_view section, std::string_view key, std::string_view value,
                           const std::string& path) override;
   void mark(Moment) override;
-  [[noreturn]] void endProgram() override;
+  // The core's, but nothing runs once the program has ended, and from
+  // outside the game a wait is a run of it.
+  void waitUntil(Ms deadline, const std::function<bool()>& done) override;
 
   // Running. run() waits until the deadline (or, for kNever, until nothing
   // is left to happen), stopping early when the program ends; it returns
@@ -138,7 +121,7 @@ class SimDesktop final : public Desktop {
   void endSession();
   // From now on every setShape reports this result, as a desktop that runs
   // out of regions would.
-  void failShapesWith(ShapeResult result) { windows_.failShapesWith(result); }
+  void failShapesWith(ShapeResult result) { screen_.failShapesWith(result); }
   // Changes the screen and tells the game.
   void changeScreen(const ScreenMetrics& screen);
   // Closes the open popup menu choosing the item of that name, or nothing
@@ -154,22 +137,46 @@ class SimDesktop final : public Desktop {
   std::vector<const WindowState*> windows() const;  // live ones, oldest first
   // Live windows from the front to the back.
   std::vector<const WindowState*> stacking() const;
-  const TimerState* findTimer(std::string_view name) const;
-  const TimerState* timer(TimerId id) const;
   const std::vector<std::string>& trace() const { return trace_.lines(); }
   // Every later trace line is also written to out (with a newline).
   void streamTraceTo(std::ostream* out);
   void clearTrace() { trace_.clear(); }
 
  private:
+  using Action = sim::Player::Action;
+  // A timer of the clock, running for the core.
+  struct Ticking {
+    int interval = 0;
+    std::uint64_t generation = 0;  // ticks queued for an older start are stale
+  };
+
+  // The core's hooks.
+  std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
+  std::optional<int> trackMenu(NativeWindow& owner,
+                               const std::vector<MenuItemDesc>& items) override;
+  void closeMenu() override;
+  MsgAnswer showMessageBox(std::string_view text, MsgButtons, MsgIcon) override;
+  void startTimer(TimerId, int intervalMs) override;
+  void stopTimer(TimerId) override;
+  void dispatchQueued(const std::function<bool()>& done) override;
+  void waitForEvents(Ms deadline) override;
+  // Its trace has every moment; there is no other log.
+  void writeLog(std::string_view) override {}
+
+  void input(Action action, std::string_view window, std::string_view control,
+             MouseButton button = MouseButton::Left);
+  void scheduleTick(TimerId id, const Ticking& ticking);
+  void tick(TimerId id, std::uint64_t generation);
   sim::TraceLine traceLine(std::string_view ev) const { return trace_.line(ev); }
   void emit(const sim::TraceLine& line) { trace_.emit(line); }
 
   Options options_;
   sim::Clock clock_;
   sim::Recorder trace_;
-  sim::Windows windows_;
+  sim::Screen screen_;
   sim::Player player_;
+  std::map<TimerId, Ticking> ticking_;
+  std::uint64_t generations_ = 0;
 };
 
 }  // namespace kelvory

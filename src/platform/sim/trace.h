@@ -32,7 +32,8 @@
 //   menu-closed    item (a name or null)
 //   write     file, section, key, value, ok  a profile value was written
 //   input     action, win[, ctrl][, button]   an input action was delivered
-//   refused   action, win[, ctrl]             input refused: a modal window,
+//   refused   action, win[, ctrl]             input refused: another window is
+//                                            the innermost modal one, or a
 //                                            message box or menu is open
 //   screen    width, height, workAreaBottom, twipsPerPixel
 //   bite, strike-closed, meter, flight, fight   moments the game marked

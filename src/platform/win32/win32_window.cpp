@@ -508,8 +508,8 @@ void DeskWindow::retire() {
   setWanted(false, false);
 }
 
-ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
-  shape_ = std::move(rects);
+ShapeResult DeskWindow::setShape(const Shape& shape) {
+  shape_.emplace(shape.rects.begin(), shape.rects.end());
   return applyShape();
 }
 
@@ -551,7 +551,8 @@ void DeskWindow::setBack(ControlId control, Rgb back) {
   invalidate();
 }
 
-void DeskWindow::setPicture(ControlId control, const Bitmap* bitmap) {
+void DeskWindow::setPicture(ControlId control, const Picture& picture) {
+  const Bitmap* bitmap = picture.bitmap;
   if (control == kSurface) {
     picture_ = bitmap;
   } else if (Child* c = child(control)) {

@@ -46,11 +46,11 @@ class DeskWindow final : public NativeWindow {
   void sendToBack() override;
   void bringToFront() override;
   void retire() override;
-  ShapeResult setShape(std::vector<PixelRect> rects) override;
+  ShapeResult setShape(const Shape& shape) override;
 
   // All drawn in one pass, off screen, on WM_PAINT.
   void setBack(ControlId control, Rgb back) override;
-  void setPicture(ControlId control, const Bitmap* bitmap) override;
+  void setPicture(ControlId control, const Picture& picture) override;
   void print(std::string_view text, double x, double y, const Font& font) override;
   void clearPrinted() override;
 
