@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <optional>
 
+#include "platform/core/label_fit.h"
+#include "platform/core/screen_layout.h"
 #include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
@@ -70,27 +72,39 @@ Qt::WindowFlags FlagsFor(Frame frame) {
   return kSceneFlags;
 }
 
-// A face taller than the one a label was laid out for hangs its descenders
-// below the label's bottom edge: a single line is lifted so that its ink
-// stays inside, and made smaller when even that is not enough. Returns the
-// lift in pixels.
-int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
-  const bool oneLine =
-      (flags & Qt::TextWordWrap) == 0 || QFontMetrics(font).horizontalAdvance(text) <= box.width();
-  if (!oneLine) return 0;
-  for (;;) {
-    const QFontMetrics metrics(font);
-    const QRect ink = metrics.tightBoundingRect(text);
-    const int top = metrics.ascent() + ink.top();
-    const int bottom = metrics.ascent() + ink.bottom() + 1;
-    if (bottom <= box.height()) return 0;
-    // Lifted, the ink sits in the middle of the box.
-    if (bottom - top <= box.height()) return top - (box.height() - (bottom - top)) / 2;
-    const int size = QFontInfo(font).pixelSize();
-    if (size <= 6) return 0;
-    font.setPixelSize(size - 1);
+// A label's text in its font as Qt measures it; its own size is the font
+// itself, so a label that needs no fitting is drawn exactly as set.
+class QtLabelText final : public LabelText {
+ public:
+  QtLabelText(const QFont& font, const QString& text)
+      : font_(font), natural_(QFontInfo(font).pixelSize()), text_(text) {}
+
+  int naturalSize() const { return natural_; }
+  QFont at(int pixelSize) const {
+    QFont font = font_;
+    if (pixelSize != natural_) font.setPixelSize(pixelSize);
+    return font;
   }
-}
+  int wrappedHeight(int pixelSize, int width) const override {
+    return QFontMetrics(at(pixelSize))
+        .boundingRect(QRect(0, 0, width, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text_)
+        .height();
+  }
+  int lineWidth(int pixelSize) const override {
+    return QFontMetrics(at(pixelSize)).horizontalAdvance(text_);
+  }
+  int lineHeight(int pixelSize) const override { return QFontMetrics(at(pixelSize)).height(); }
+  Ink ink(int pixelSize) const override {
+    const QFontMetrics metrics(at(pixelSize));
+    const QRect ink = metrics.tightBoundingRect(text_);
+    return {.top = metrics.ascent() + ink.top(), .bottom = metrics.ascent() + ink.bottom() + 1};
+  }
+
+ private:
+  QFont font_;
+  int natural_;
+  QString text_;
+};
 
 // The thin frame's border, drawn inside the window's own rectangle.
 constexpr int kThinBorder = 1;
@@ -143,24 +157,13 @@ void ControlView::paintEvent(QPaintEvent*) {
   if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
   if (kind_ == ControlKind::Label && !text_.isEmpty()) {
     painter.setPen(ToColor(fore_));
-    // Labels wrap at words, but a second line that cannot show would hide
-    // what the first line pushed down (the clock's time): then the line
-    // stays one, in a font made a little smaller until it fits, since the
-    // stand-in faces run wider than the one the label was laid out for.
-    int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    QFont font = font_;
-    if (QFontMetrics(font).boundingRect(rect(), flags, text_).height() > height() &&
-        QFontMetrics(font).height() * 2 > height()) {
-      flags &= ~Qt::TextWordWrap;
-      font.setPixelSize(QFontInfo(font).pixelSize());
-      while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text_) > width()) {
-        font.setPixelSize(font.pixelSize() - 1);
-      }
-    }
-    const int lift = LiftToFit(font, text_, flags, size());
-    painter.setFont(font);
+    const QtLabelText measured(font_, text_);
+    const LabelFit fit = FitLabel(measured, measured.naturalSize(), width(), height());
+    painter.setFont(measured.at(fit.pixelSize));
+    int flags = Qt::AlignLeft | Qt::AlignTop;
+    if (fit.wrap) flags |= Qt::TextWordWrap;
     // Text is clipped to its rectangle: a lifted one still ends at the bottom.
-    painter.drawText(QRect(0, -lift, width(), height() + lift), flags, text_);
+    painter.drawText(QRect(0, -fit.lift, width(), height() + fit.lift), flags, text_);
   }
 }
 
@@ -277,13 +280,10 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setFocusPolicy(Qt::NoFocus);
     if (frame_ == Frame::None) PassInputThrough(*this);
   }
-  twips_ = desc.geometry;
-  if (frame_ == Frame::Dialog) {
-    // The description gives the client area; the geometry is the frame's.
-    const QMargins f = resources_.dialogFrame();
-    twips_.width += (f.left() + f.right()) * resources_.twipsPerPixel();
-    twips_.height += (f.top() + f.bottom()) * resources_.twipsPerPixel();
-  }
+  // The description gives a dialog's client area; the geometry is the frame's.
+  twips_ = frame_ == Frame::Dialog
+               ? WithDialogFrame(desc.geometry, resources_.dialogExtents(), resources_.grid())
+               : desc.geometry;
   relayout(false);
 }
 

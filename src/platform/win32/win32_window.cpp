@@ -7,9 +7,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdlib>
+#include <map>
 #include <string_view>
 #include <utility>
 
+#include "platform/core/label_fit.h"
 #include "platform/win32/win32_text.h"
 
 namespace kelvory::win32 {
@@ -111,6 +113,65 @@ TOOLINFOW ToolFor(HWND owner, UINT_PTR id) {
   return tool;
 }
 
+// A label's text as GDI measures it on a DC; its own size is the label's
+// font itself, other sizes are made once each.
+class GdiLabelText final : public LabelText {
+ public:
+  GdiLabelText(HDC dc, HFONT font, const std::wstring& text) : dc_(dc), font_(font), text_(text) {
+    LOGFONTW shape{};
+    GetObjectW(font, sizeof shape, &shape);
+    natural_ = std::abs(shape.lfHeight);
+  }
+
+  int naturalSize() const { return natural_; }
+  // Selected into the DC, which the caller's saved state restores.
+  HFONT at(int pixelSize) const {
+    if (pixelSize == natural_) return select(font_);
+    auto it = sized_.find(pixelSize);
+    if (it == sized_.end())
+      it = sized_.emplace(pixelSize, Resources::resized(font_, pixelSize)).first;
+    return select(it->second ? it->second.get() : font_);
+  }
+  int wrappedHeight(int pixelSize, int width) const override {
+    at(pixelSize);
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc_, text_.c_str(), size(), &r,
+              DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK | DT_CALCRECT);
+    return r.bottom - r.top;
+  }
+  int lineWidth(int pixelSize) const override {
+    at(pixelSize);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc_, text_.c_str(), size(), &extent);
+    return extent.cx;
+  }
+  int lineHeight(int pixelSize) const override { return metrics(pixelSize).tmHeight; }
+  // GDI tells no ink box: the cell less its internal leading stands for it.
+  Ink ink(int pixelSize) const override {
+    const TEXTMETRICW m = metrics(pixelSize);
+    return {.top = m.tmInternalLeading, .bottom = m.tmHeight};
+  }
+
+ private:
+  HFONT select(HFONT font) const {
+    SelectObject(dc_, font);
+    return font;
+  }
+  TEXTMETRICW metrics(int pixelSize) const {
+    at(pixelSize);
+    TEXTMETRICW m{};
+    GetTextMetricsW(dc_, &m);
+    return m;
+  }
+  int size() const { return static_cast<int>(text_.size()); }
+
+  HDC dc_;
+  HFONT font_;
+  const std::wstring& text_;
+  int natural_ = 0;
+  mutable std::map<int, FontHandle> sized_;
+};
+
 }  // namespace
 
 bool DeskWindow::registerClass() {
@@ -123,10 +184,10 @@ bool DeskWindow::registerClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
-SIZE DeskWindow::dialogFrame() {
+FrameExtents DeskWindow::dialogFrame() {
   RECT r{0, 0, 0, 0};
   AdjustWindowRectEx(&r, kDialogStyles.style, FALSE, kDialogStyles.ex);
-  return {r.right - r.left, r.bottom - r.top};
+  return {.left = -r.left, .top = -r.top, .right = r.right, .bottom = r.bottom};
 }
 
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
@@ -147,10 +208,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& res
   if ((styles.ex & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(hwnd(), 0, 255, LWA_ALPHA);
   if (frame_ == Frame::Dialog) {
     // The description gives the client area; the geometry is the frame's.
-    const SIZE frame = dialogFrame();
-    const int scale = resources_.pictureScale();
-    twips_.width += frame.cx / scale * resources_.twipsPerPixel();
-    twips_.height += frame.cy / scale * resources_.twipsPerPixel();
+    twips_ = WithDialogFrame(twips_, dialogFrame(), resources_.grid());
   }
   if (frame_ == Frame::Dialog && desc.icon && icon != nullptr) {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -366,48 +424,20 @@ void DeskWindow::drawChild(HDC dc, const Child& c) const {
   if (opaque) Fill(dc, box, c.back);
   drawPicture(dc, c.picture, box.left, box.top);
   if (c.kind != ControlKind::Label || c.text.empty()) return;
-  SelectObject(dc, c.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorref(c.fore));
-  // Labels wrap at words, but a second line that cannot show would hide
-  // what the first line pushed down (the clock's time): then the line stays
-  // one, in a font made a little smaller until it fits, since a stand-in
-  // face may run wider than the one the label was laid out for.
-  UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK;
-  RECT measured = box;
-  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &measured, flags | DT_CALCRECT);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  const int height = box.bottom - box.top;
-  FontHandle smaller;
-  if (measured.bottom - measured.top > height && metrics.tmHeight * 2 > height) {
-    flags &= ~static_cast<UINT>(DT_WORDBREAK);
-    LOGFONTW shape{};
-    GetObjectW(c.font, sizeof shape, &shape);
-    const auto widthOf = [&] {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
-      return size.cx;
-    };
-    while (widthOf() > box.right - box.left && std::abs(shape.lfHeight) > 6) {
-      shape.lfHeight += shape.lfHeight < 0 ? 1 : -1;
-      // Selected before the last one goes: a font in use is not deleted.
-      FontHandle next(CreateFontIndirectW(&shape));
-      if (!next.get()) break;
-      SelectObject(dc, next.get());
-      smaller = std::move(next);
-    }
-  }
-  // A face taller than the one the label was laid out for hangs a single
-  // line's descenders below it: the line rises into its leading instead.
+  const GdiLabelText measured(dc, c.font, c.text);
+  const LabelFit fit =
+      FitLabel(measured, measured.naturalSize(), box.right - box.left, box.bottom - box.top);
+  SelectObject(dc, measured.at(fit.pixelSize));
+  UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX;
+  if (fit.wrap) flags |= DT_WORDBREAK;
   RECT text = box;
-  GetTextMetricsW(dc, &metrics);
-  const bool oneLine =
-      (flags & DT_WORDBREAK) == 0 || measured.bottom - measured.top <= metrics.tmHeight;
-  if (oneLine && metrics.tmHeight > height) {
-    OffsetRect(&text, 0, -std::min<LONG>(metrics.tmHeight - height, metrics.tmInternalLeading));
-  }
+  // Clipped to the label: a lifted line still ends at its bottom.
+  OffsetRect(&text, 0, -fit.lift);
   DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &text, flags | DT_NOCLIP);
+  // A font in use is not deleted: the label's own goes back before the
+  // smaller ones go.
   SelectObject(dc, c.font);
 }
 
