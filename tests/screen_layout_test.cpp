@@ -35,6 +35,9 @@ TEST(PixelGrid, ScalesByWholeFactors) {
   EXPECT_EQ(DeviceGrid(120).deviceScale, 1);
   EXPECT_EQ(DeviceGrid(-1).deviceScale, 1);
   EXPECT_EQ(device.px(22.5), 4);
+  // Measured text comes back in twips the same way.
+  EXPECT_EQ(device.twips(3), 22.5);
+  EXPECT_EQ(LogicalGrid(192).twips(3), 24);
 }
 
 TEST(ScreenLayout, MetricsAndDialogFramesInWholeLayoutPixels) {

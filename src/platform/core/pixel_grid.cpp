@@ -24,6 +24,8 @@ PixelRect PixelGrid::box(const Twips& twips) const {
           px(twips.top + twips.height)};
 }
 
+double PixelGrid::twips(double devicePx) const { return devicePx * twipsPerPixel / deviceScale; }
+
 PixelGrid LogicalGrid(double logicalDpi) {
   if (!(logicalDpi > 0)) logicalDpi = kBaseDpi;
   const int twips = WholeAtLeastOne(kTwipsPerInch / logicalDpi);

@@ -16,6 +16,8 @@ struct PixelGrid {
   // Each edge rounded on its own, so windows that meet in twips meet in
   // pixels too, whatever the scale.
   PixelRect box(const Twips& twips) const;
+  // A measured length of device pixels, in twips.
+  double twips(double devicePx) const;
 };
 
 // A desktop whose toolkit maps its own pixels to the device (Qt) lays out

@@ -105,7 +105,7 @@ void QtDesktop::readScreen() {
 
 double QtDesktop::textWidth(const Font& font, std::string_view text) const {
   const QFontMetricsF metrics(resources_.font(font));
-  return metrics.horizontalAdvance(qt::ToQString(text)) * resources_.twipsPerPixel();
+  return resources_.grid().twips(metrics.horizontalAdvance(qt::ToQString(text)));
 }
 
 // --- windows, menus, message boxes ---------------------------------------------------

@@ -23,10 +23,6 @@ class Resources {
   // 15 twips per pixel and pictures at their own size.
   void setLogicalDpi(double logicalDpi) { grid_ = LogicalGrid(logicalDpi); }
   const PixelGrid& grid() const { return grid_; }
-  int twipsPerPixel() const { return grid_.twipsPerPixel; }
-  int pictureScale() const { return grid_.pictureScale; }
-
-  int px(double twips) const { return grid_.px(twips); }
   QRect toPx(const Twips& box) const;
 
   // The frame a dialog gets, as the window manager last told it.

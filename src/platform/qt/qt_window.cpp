@@ -154,7 +154,7 @@ void ControlView::paintEvent(QPaintEvent*) {
   const bool opaque =
       kind_ == ControlKind::PictureBox || (kind_ == ControlKind::Label && !transparent_);
   if (opaque) painter.fillRect(rect(), ToColor(back_));
-  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.grid().pictureScale);
   if (kind_ == ControlKind::Label && !text_.isEmpty()) {
     painter.setPen(ToColor(fore_));
     const QtLabelText measured(font_, text_);
@@ -217,7 +217,7 @@ void Surface::addDecoration(ControlId id, const Decoration& decoration) {
 void Surface::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), ToColor(back_));
-  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.grid().pictureScale);
   for (const auto& [id, d] : decorations_) {
     if (!d.visible) continue;
     QPen pen(ToColor(d.colour));
@@ -225,8 +225,8 @@ void Surface::paintEvent(QPaintEvent*) {
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     if (d.kind == ControlKind::Line) {
-      painter.drawLine(resources_.px(d.line.x1), resources_.px(d.line.y1), resources_.px(d.line.x2),
-                       resources_.px(d.line.y2));
+      painter.drawLine(resources_.grid().px(d.line.x1), resources_.grid().px(d.line.y1),
+                       resources_.grid().px(d.line.x2), resources_.grid().px(d.line.y2));
     } else {
       // An aliased outline covers one pixel more than its rectangle.
       painter.drawRect(resources_.toPx(d.box).adjusted(0, 0, -1, -1));
@@ -236,7 +236,8 @@ void Surface::paintEvent(QPaintEvent*) {
   for (const Printed& p : printed_) {
     painter.setFont(p.font);
     const QFontMetrics metrics(p.font);
-    painter.drawText(QPoint(resources_.px(p.x), resources_.px(p.y) + metrics.ascent()), p.text);
+    painter.drawText(
+        QPoint(resources_.grid().px(p.x), resources_.grid().px(p.y) + metrics.ascent()), p.text);
   }
 }
 
@@ -323,7 +324,7 @@ void DeskWindow::relayout(bool rescaled) {
   if (shape_ && shapeDirty_) {
     // Cutting a window is costly on X: only when the outline changes.
     shapeDirty_ = false;
-    const int s = resources_.pictureScale();
+    const int s = resources_.grid().pictureScale;
     QRegion region;
     for (const PixelRect& r : *shape_) {
       region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);

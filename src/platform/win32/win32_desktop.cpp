@@ -106,7 +106,7 @@ double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
   const win32::Selection selected(dc.get(), resources_.font(font));
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
-  return static_cast<double>(size.cx) * resources_.twipsPerPixel() / resources_.pictureScale();
+  return resources_.grid().twips(size.cx);
 }
 
 // --- menus and message boxes ---------------------------------------------------------

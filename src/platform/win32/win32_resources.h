@@ -21,10 +21,6 @@ class Resources {
   // pixel a square of them.
   void setDpi(int dpi) { grid_ = DeviceGrid(dpi); }
   const PixelGrid& grid() const { return grid_; }
-  int twipsPerPixel() const { return grid_.twipsPerPixel; }
-  int pictureScale() const { return grid_.pictureScale; }
-
-  int px(double twips) const { return grid_.px(twips); }
   RECT toPx(const Twips& box) const;
 
   // Caches fill lazily and hold their handles until the desktop goes.

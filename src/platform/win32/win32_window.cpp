@@ -373,7 +373,7 @@ void DeskWindow::drawPicture(HDC dc, const Bitmap* bitmap, int x, int y) const {
   if (!source) return;
   const Selection selected(source.get(), dib);
   // Pixel art: whole-number scale, no smoothing.
-  const int scale = resources_.pictureScale();
+  const int scale = resources_.grid().pictureScale;
   SetStretchBltMode(dc, COLORONCOLOR);
   StretchBlt(dc, x, y, bitmap->width * scale, bitmap->height * scale, source.get(), 0, 0,
              bitmap->width, bitmap->height, SRCCOPY);
@@ -390,9 +390,9 @@ void DeskWindow::draw(HDC dc, const RECT& client) const {
     SelectObject(dc, pen.get());
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     if (c.kind == ControlKind::Line) {
-      const int x2 = resources_.px(c.line.x2);
-      const int y2 = resources_.px(c.line.y2);
-      MoveToEx(dc, resources_.px(c.line.x1), resources_.px(c.line.y1), nullptr);
+      const int x2 = resources_.grid().px(c.line.x2);
+      const int y2 = resources_.grid().px(c.line.y2);
+      MoveToEx(dc, resources_.grid().px(c.line.x1), resources_.grid().px(c.line.y1), nullptr);
       LineTo(dc, x2, y2);
       // GDI leaves out a line's last pixel; the game's lines include it.
       LineTo(dc, x2 + 1, y2);
@@ -406,7 +406,7 @@ void DeskWindow::draw(HDC dc, const RECT& client) const {
   for (const Printed& p : printed_) {
     const SavedDc saved(dc);
     SelectObject(dc, p.font);
-    TextOutW(dc, resources_.px(p.x), resources_.px(p.y), p.text.c_str(),
+    TextOutW(dc, resources_.grid().px(p.x), resources_.grid().px(p.y), p.text.c_str(),
              static_cast<int>(p.text.size()));
   }
   for (const auto& [id, c] : children_) {
@@ -544,7 +544,7 @@ ShapeResult DeskWindow::setShape(std::vector<PixelRect> rects) {
 }
 
 ShapeResult DeskWindow::applyShape() {
-  const int s = resources_.pictureScale();
+  const int s = resources_.grid().pictureScale;
   const std::vector<PixelRect>& rects = *shape_;
   // One RGNDATA buffer: far cheaper than combining hundreds of regions.
   // The rectangles follow the 32-byte header directly.
