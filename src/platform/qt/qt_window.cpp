@@ -1,7 +1,6 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,8 +9,8 @@
 #include <QTimer>
 #include <optional>
 
-#include "platform/core/label_fit.h"
 #include "platform/core/screen_layout.h"
+#include "platform/qt/qt_label_text.h"
 #include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
@@ -71,40 +70,6 @@ Qt::WindowFlags FlagsFor(Frame frame) {
   }
   return kSceneFlags;
 }
-
-// A label's text in its font as Qt measures it; its own size is the font
-// itself, so a label that needs no fitting is drawn exactly as set.
-class QtLabelText final : public LabelText {
- public:
-  QtLabelText(const QFont& font, const QString& text)
-      : font_(font), natural_(QFontInfo(font).pixelSize()), text_(text) {}
-
-  int naturalSize() const { return natural_; }
-  QFont at(int pixelSize) const {
-    QFont font = font_;
-    if (pixelSize != natural_) font.setPixelSize(pixelSize);
-    return font;
-  }
-  int wrappedHeight(int pixelSize, int width) const override {
-    return QFontMetrics(at(pixelSize))
-        .boundingRect(QRect(0, 0, width, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text_)
-        .height();
-  }
-  int lineWidth(int pixelSize) const override {
-    return QFontMetrics(at(pixelSize)).horizontalAdvance(text_);
-  }
-  int lineHeight(int pixelSize) const override { return QFontMetrics(at(pixelSize)).height(); }
-  Ink ink(int pixelSize) const override {
-    const QFontMetrics metrics(at(pixelSize));
-    const QRect ink = metrics.tightBoundingRect(text_);
-    return {.top = metrics.ascent() + ink.top(), .bottom = metrics.ascent() + ink.bottom() + 1};
-  }
-
- private:
-  QFont font_;
-  int natural_;
-  QString text_;
-};
 
 // The thin frame's border, drawn inside the window's own rectangle.
 constexpr int kThinBorder = 1;

@@ -58,13 +58,6 @@ HFONT Resources::font(const Font& font) const {
   return result;
 }
 
-FontHandle Resources::resized(HFONT font, int pixelSize) {
-  LOGFONTW shape{};
-  GetObjectW(font, sizeof shape, &shape);
-  shape.lfHeight = -pixelSize;
-  return FontHandle(CreateFontIndirectW(&shape));
-}
-
 HBITMAP Resources::bitmap(const Bitmap* bitmap) const {
   if (bitmap == nullptr || bitmap->width <= 0 || bitmap->height <= 0) return nullptr;
   if (const auto it = bitmaps_.find(bitmap); it != bitmaps_.end()) return it->second.get();

@@ -25,8 +25,6 @@ class Resources {
 
   // Caches fill lazily and hold their handles until the desktop goes.
   HFONT font(const Font& font) const;
-  // The font at a size of its own: made for each call, not cached.
-  static FontHandle resized(HFONT font, int pixelSize);
   // The bitmap as a 32-bit DIB section, made once per bitmap (they live for
   // the whole program); null for an empty one.
   HBITMAP bitmap(const Bitmap* bitmap) const;

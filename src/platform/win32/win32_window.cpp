@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstdlib>
-#include <map>
 #include <string_view>
 #include <utility>
 
-#include "platform/core/label_fit.h"
+#include "platform/win32/win32_label_text.h"
 #include "platform/win32/win32_text.h"
 
 namespace kelvory::win32 {
@@ -112,65 +110,6 @@ TOOLINFOW ToolFor(HWND owner, UINT_PTR id) {
   tool.uId = id;
   return tool;
 }
-
-// A label's text as GDI measures it on a DC; its own size is the label's
-// font itself, other sizes are made once each.
-class GdiLabelText final : public LabelText {
- public:
-  GdiLabelText(HDC dc, HFONT font, const std::wstring& text) : dc_(dc), font_(font), text_(text) {
-    LOGFONTW shape{};
-    GetObjectW(font, sizeof shape, &shape);
-    natural_ = std::abs(shape.lfHeight);
-  }
-
-  int naturalSize() const { return natural_; }
-  // Selected into the DC, which the caller's saved state restores.
-  HFONT at(int pixelSize) const {
-    if (pixelSize == natural_) return select(font_);
-    auto it = sized_.find(pixelSize);
-    if (it == sized_.end())
-      it = sized_.emplace(pixelSize, Resources::resized(font_, pixelSize)).first;
-    return select(it->second ? it->second.get() : font_);
-  }
-  int wrappedHeight(int pixelSize, int width) const override {
-    at(pixelSize);
-    RECT r{0, 0, width, 0};
-    DrawTextW(dc_, text_.c_str(), size(), &r,
-              DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK | DT_CALCRECT);
-    return r.bottom - r.top;
-  }
-  int lineWidth(int pixelSize) const override {
-    at(pixelSize);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc_, text_.c_str(), size(), &extent);
-    return extent.cx;
-  }
-  int lineHeight(int pixelSize) const override { return metrics(pixelSize).tmHeight; }
-  // GDI tells no ink box: the cell less its internal leading stands for it.
-  Ink ink(int pixelSize) const override {
-    const TEXTMETRICW m = metrics(pixelSize);
-    return {.top = m.tmInternalLeading, .bottom = m.tmHeight};
-  }
-
- private:
-  HFONT select(HFONT font) const {
-    SelectObject(dc_, font);
-    return font;
-  }
-  TEXTMETRICW metrics(int pixelSize) const {
-    at(pixelSize);
-    TEXTMETRICW m{};
-    GetTextMetricsW(dc_, &m);
-    return m;
-  }
-  int size() const { return static_cast<int>(text_.size()); }
-
-  HDC dc_;
-  HFONT font_;
-  const std::wstring& text_;
-  int natural_ = 0;
-  mutable std::map<int, FontHandle> sized_;
-};
 
 }  // namespace
 
