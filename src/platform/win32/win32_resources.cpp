@@ -1,7 +1,6 @@
 #include "platform/win32/win32_resources.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
