@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "platform/core/program.h"
 
 namespace kelvory::testing {
 namespace {
@@ -64,6 +67,7 @@ class FakeDesktop final : public DesktopCore {
   FakeWindow& at(WindowId id) { return *made.at(id); }
   using DesktopCore::captureOf;
   using DesktopCore::coverFigures;
+  using DesktopCore::noteScreenChange;
   using DesktopCore::onTimer;
   using DesktopCore::timerOf;
 
@@ -74,6 +78,8 @@ class FakeDesktop final : public DesktopCore {
   std::vector<std::function<void()>> queued;  // the event loop's messages
   std::function<void()> whileMenuOpen;
   int menusClosed = 0;
+  int screensRead = 0;
+  std::vector<std::string> boxes;
 
  private:
   std::unique_ptr<NativeWindow> makeWindow(WindowId id, const WindowDesc&) override {
@@ -86,7 +92,10 @@ class FakeDesktop final : public DesktopCore {
     return 0;
   }
   void closeMenu() override { ++menusClosed; }
-  MsgAnswer showMessageBox(std::string_view, MsgButtons, MsgIcon) override { return {}; }
+  MsgAnswer showMessageBox(std::string_view text, MsgButtons, MsgIcon) override {
+    boxes.emplace_back(text);
+    return {};
+  }
   void startTimer(TimerId id, int) override {
     running.insert(id);
     ++starts;
@@ -103,6 +112,7 @@ class FakeDesktop final : public DesktopCore {
     dispatchQueued([] { return false; });
   }
   void writeLog(std::string_view) override {}
+  void readScreen() override { ++screensRead; }
 };
 
 // What reaches the game, one line an event.
@@ -120,7 +130,7 @@ struct Sink final : InputSink {
   void clicked(WindowId, ControlId) override {}
   void closeRequested(WindowId w) override { seen.push_back("close " + std::to_string(w)); }
   void sessionEnding() override {}
-  void screenChanged() override {}
+  void screenChanged() override { seen.emplace_back("screen"); }
 };
 
 TEST(DesktopCore, ReleaseGoesToThePressedControlAndNothingToAGoneWindow) {
@@ -369,6 +379,54 @@ TEST(DesktopCore, AWindowIsOnScreenOnlyWhenWantedWithAreaAndNotSteppedAside) {
   EXPECT_TRUE(v.onScreen(Frame::Dialog, true));
   desk.coverFigures(false);
   EXPECT_TRUE(v.onScreen(Frame::None, true));
+}
+
+TEST(DesktopCore, ManyScreenSignalsReachTheGameOnceFromTheEventLoop) {
+  FakeDesktop desk;
+  Sink sink;
+  desk.setInputSink(&sink);
+  desk.noteScreenChange();
+  desk.noteScreenChange();
+  // Nothing yet: the change is laid out when the core's timer ticks.
+  EXPECT_TRUE(sink.seen.empty());
+  ASSERT_EQ(desk.running.size(), 1u);
+  const TimerId settle = *desk.running.begin();
+  desk.onTimer(settle);
+  EXPECT_EQ(sink.seen, std::vector<std::string>{"screen"});
+  EXPECT_EQ(desk.screensRead, 1);
+  EXPECT_TRUE(desk.running.empty());
+  // A later change is heard again.
+  desk.noteScreenChange();
+  desk.onTimer(settle);
+  EXPECT_EQ(sink.seen.size(), 2u);
+}
+
+// The lock's folder, and how often the game ran.
+std::filesystem::path LockFolder() {
+  return std::filesystem::temp_directory_path() / "kelvory-run-game-test";
+}
+std::string LockedFile(std::string_view) { return (LockFolder() / "KVY.ini").string(); }
+int gameRuns = 0;
+FakeDesktop* secondDesk = nullptr;
+int StartSecond(Desktop&);
+constexpr Game kLockedGame{
+    .settingsFile = LockedFile, .alreadyRunning = "already", .run = StartSecond};
+int StartSecond(Desktop&) {
+  ++gameRuns;
+  return RunGame(*secondDesk, kLockedGame) + 7;
+}
+
+TEST(RunGame, ASecondCopyOnTheSameFileSaysSoAndEnds) {
+  std::filesystem::create_directories(LockFolder());
+  FakeDesktop first;
+  FakeDesktop second;
+  secondDesk = &second;
+  // The game, running, starts a second copy on the same file.
+  EXPECT_EQ(RunGame(first, kLockedGame), 7);
+  EXPECT_EQ(gameRuns, 1);
+  EXPECT_TRUE(first.boxes.empty());
+  EXPECT_EQ(second.boxes, std::vector<std::string>{"already"});
+  std::filesystem::remove_all(LockFolder());
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ class DepthGuard {
   int& depth_;
 };
 
+// The signals of one change come within this.
+constexpr int kScreenSettleMs = 1;
+
 }  // namespace
 
 template <class F>
@@ -53,6 +56,12 @@ void DesktopCore::setInputSink(InputSink* sink) { sink_ = sink; }
 void DesktopCore::screenChanged() {
   for (const auto& [id, w] : windows_) w->relayout(true);
   toSink([](InputSink& s) { s.screenChanged(); });
+}
+
+void DesktopCore::noteScreenChange() {
+  if (screenNoted_) return;
+  screenNoted_ = true;
+  startTimer(kScreenTimer, kScreenSettleMs);
 }
 
 void DesktopCore::sessionEnding() {
@@ -337,6 +346,13 @@ void DesktopCore::destroyTimer(TimerId id) {
 }
 
 void DesktopCore::onTimer(TimerId id) {
+  if (id == kScreenTimer) {
+    stopTimer(id);
+    screenNoted_ = false;
+    readScreen();
+    DesktopCore::screenChanged();
+    return;
+  }
   const auto it = timers_.find(id);
   if (it == timers_.end()) return;
   // The handler may destroy the timer and with it the stored function.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -103,6 +104,12 @@ class DesktopCore : public Desktop, protected InputSink {
   // The screen's size, work area or scale changed: every window is laid
   // out again, then the game hears of it. The scale must be read first.
   void screenChanged() override;
+  // A sign that the screen may have changed. One change brings many (each
+  // window hears of it, a toolkit signals size and work area apart): the
+  // game hears of them once, from the event loop, after readScreen().
+  void noteScreenChange();
+  // Reads the screen's scale again before a noted change is laid out.
+  virtual void readScreen() {}
   void sessionEnding() override;
   // Every window, menu and timer goes; for a desktop's destructor, before
   // the resources the windows draw with.
@@ -150,6 +157,10 @@ class DesktopCore : public Desktop, protected InputSink {
   // Lets exactly the windows the innermost modal window allows take input.
   void applyModality();
 
+  // The core's own timer, above every id the game's timers get: a noted
+  // screen change is laid out when it ticks.
+  static constexpr TimerId kScreenTimer = std::numeric_limits<TimerId>::max();
+
   InputSink* sink_ = nullptr;
   int depth_ = 0;
   bool trace_ = false;
@@ -165,6 +176,7 @@ class DesktopCore : public Desktop, protected InputSink {
   std::optional<MenuId> openMenu_;
   WindowId nextWindow_ = 1;
   TimerId nextTimer_ = 1;
+  bool screenNoted_ = false;
   MenuId nextMenu_ = 1;
 };
 

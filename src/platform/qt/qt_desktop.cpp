@@ -16,46 +16,37 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "assets/pictures.h"
+#include "platform/core/menu_entries.h"
+#include "platform/core/message_box.h"
+#include "platform/core/screen_layout.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_window.h"
 
 namespace kelvory {
 namespace {
 
-QMessageBox::Icon BoxIcon(MsgIcon icon) {
-  switch (icon) {
-    case MsgIcon::Question:
-      return QMessageBox::Question;
-    case MsgIcon::Warning:
-      return QMessageBox::Warning;
-    case MsgIcon::Error:
-      return QMessageBox::Critical;
-    case MsgIcon::None:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
+constexpr BoxIcons<QMessageBox::Icon> kBoxIcons{.none = QMessageBox::NoIcon,
+                                                .question = QMessageBox::Question,
+                                                .warning = QMessageBox::Warning,
+                                                .error = QMessageBox::Critical};
 
 }  // namespace
 
-QtDesktop::QtDesktop()
+QtDesktop::QtDesktop(const Bitmap* icon)
     : hub_(std::make_unique<qt::TimerHub>([this](int qtId) { onQtTimer(qtId); })) {
   clock_.start();
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  if (const QImage* icon = resources_.image(&assets::icon())) {
-    icon_ = *icon;
+  if (const QImage* image = resources_.image(icon)) {
+    icon_ = *image;
     QApplication::setWindowIcon(QPixmap::fromImage(icon_));
   }
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    resources_.setLogicalDpi(screen->logicalDotsPerInch());
-  }
+  readScreen();
   watchScreen();
   auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
   if (app != nullptr) {
     QObject::connect(app, &QGuiApplication::primaryScreenChanged, hub_.get(), [this] {
       watchScreen();
-      onScreenChanged();
+      noteScreenChange();
     });
     QObject::connect(app, &QGuiApplication::commitDataRequest, hub_.get(),
                      [this](QSessionManager&) { sessionEnding(); });
@@ -75,18 +66,13 @@ QtDesktop::~QtDesktop() {
 // --- screen, clock, calendar ------------------------------------------------
 
 ScreenMetrics QtDesktop::metrics() const {
-  ScreenMetrics m;
-  m.twipsPerPixel = resources_.twipsPerPixel();
+  DeviceScreen read{.dialogFrame = resources_.dialogExtents()};
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect all = screen->geometry();
-    m.widthPx = all.width();
-    m.heightPx = all.height();
-    m.workAreaBottomPx = screen->availableGeometry().bottom() + 1;
+    read.width = screen->geometry().width();
+    read.height = screen->geometry().height();
+    read.workAreaBottom = screen->availableGeometry().bottom() + 1;
   }
-  const QMargins frame = resources_.dialogFrame();
-  m.dialogFrameWidthPx = frame.left() + frame.right();
-  m.dialogFrameHeightPx = frame.top() + frame.bottom();
-  return m;
+  return LayoutMetrics(read, resources_.grid());
 }
 
 Desktop::Ms QtDesktop::now() const { return clock_.elapsed(); }
@@ -102,7 +88,7 @@ void QtDesktop::watchScreen() {
   screenConnections_.clear();
   QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  const auto changed = [this] { onScreenChanged(); };
+  const auto changed = [this] { noteScreenChange(); };
   screenConnections_.push_back(
       QObject::connect(screen, &QScreen::geometryChanged, hub_.get(), changed));
   screenConnections_.push_back(
@@ -111,16 +97,15 @@ void QtDesktop::watchScreen() {
       QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, hub_.get(), changed));
 }
 
-void QtDesktop::onScreenChanged() {
+void QtDesktop::readScreen() {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     resources_.setLogicalDpi(screen->logicalDotsPerInch());
   }
-  screenChanged();
 }
 
 double QtDesktop::textWidth(const Font& font, std::string_view text) const {
   const QFontMetricsF metrics(resources_.font(font));
-  return metrics.horizontalAdvance(qt::ToQString(text)) * resources_.twipsPerPixel();
+  return resources_.grid().twips(metrics.horizontalAdvance(qt::ToQString(text)));
 }
 
 // --- windows, menus, message boxes ---------------------------------------------------
@@ -132,17 +117,15 @@ std::unique_ptr<NativeWindow> QtDesktop::makeWindow(WindowId id, const WindowDes
 
 std::optional<int> QtDesktop::trackMenu(NativeWindow&, const std::vector<MenuItemDesc>& items) {
   QMenu menu;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    QAction* action = items[i].caption == "-" ? menu.addSeparator()
-                                              : menu.addAction(qt::ToQString(items[i].caption));
-    action->setData(static_cast<int>(i));
-    action->setVisible(items[i].visible);
+  for (const MenuEntry& entry : MenuEntries(items)) {
+    QAction* action =
+        entry.separator ? menu.addSeparator() : menu.addAction(qt::ToQString(entry.caption));
+    action->setData(entry.command);
   }
   openMenu_ = &menu;
   const QAction* chosen = menu.exec(QCursor::pos());
   openMenu_ = nullptr;
-  if (chosen == nullptr || chosen->isSeparator()) return std::nullopt;
-  return chosen->data().toInt();
+  return ChosenItem(chosen == nullptr ? 0 : chosen->data().toInt());
 }
 
 void QtDesktop::closeMenu() {
@@ -151,14 +134,12 @@ void QtDesktop::closeMenu() {
 
 MsgAnswer QtDesktop::showMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
   const bool yesNo = buttons == MsgButtons::YesNo;
-  QMessageBox box(BoxIcon(icon), QStringLiteral("Kelvory"), qt::ToQString(text),
+  QMessageBox box(BoxIcon(icon, kBoxIcons), qt::ToQString(kMessageBoxCaption), qt::ToQString(text),
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
   // The figures stay on top; the question must not hide behind them.
   box.setWindowFlag(Qt::WindowStaysOnTopHint);
   if (yesNo) box.setEscapeButton(QMessageBox::No);
-  const int answer = box.exec();
-  if (!yesNo) return MsgAnswer::Ok;
-  return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+  return BoxAnswer(buttons, box.exec() == QMessageBox::Yes);
 }
 
 // --- timers and waiting --------------------------------------------------------------

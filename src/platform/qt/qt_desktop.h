@@ -19,7 +19,8 @@ namespace kelvory {
 // The game's desktop on Qt Widgets. Needs a QApplication that outlives it.
 class QtDesktop final : public DesktopCore {
  public:
-  QtDesktop();
+  // icon: the windows' icon; none leaves Qt's own.
+  explicit QtDesktop(const Bitmap* icon);
   ~QtDesktop() override;
   QtDesktop(const QtDesktop&) = delete;
   QtDesktop& operator=(const QtDesktop&) = delete;
@@ -49,7 +50,7 @@ class QtDesktop final : public DesktopCore {
   void waitForEvents(Ms deadline) override;
   void writeLog(std::string_view line) override;  // to stderr
   void watchScreen();
-  void onScreenChanged();
+  void readScreen() override;
 
   qt::Resources resources_;
   QElapsedTimer clock_;

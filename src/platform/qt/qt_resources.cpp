@@ -3,34 +3,15 @@
 #include <QColor>
 #include <QFontDatabase>
 #include <QString>
-#include <algorithm>
-#include <cmath>
+
+#include "platform/core/font_choice.h"
 
 namespace kelvory::qt {
 namespace {
 
-// The game asks for faces of another platform; these ship with
-// fonts-ipafont-gothic and cover the same characters.
-constexpr const char* kGothic = "IPAGothic";
-constexpr const char* kProportionalGothic = "IPAPGothic";
-constexpr const char* kMincho = "IPAMincho";
-constexpr const char* kProportionalMincho = "IPAPMincho";
-
-bool Installed(const QString& family) {
+bool Installed(std::string_view family) {
   static const QStringList families = QFontDatabase::families();
-  return families.contains(family, Qt::CaseInsensitive);
-}
-
-QString FallbackFamily(const Font& font) {
-  const QString face = ToQString(font.face);
-  // A full-width or plain "P" marks the proportional member of a family.
-  const bool proportional = face.contains(QChar(0xFF30)) || face.contains(QStringLiteral(" P"));
-  if (font.serif) {
-    const QString mincho = proportional ? kProportionalMincho : kMincho;
-    if (Installed(mincho)) return mincho;
-    return QStringLiteral("serif");
-  }
-  return proportional ? kProportionalGothic : kGothic;
+  return families.contains(ToQString(family), Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -41,30 +22,25 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void Resources::setLogicalDpi(double logicalDpi) {
-  if (!(logicalDpi > 0)) logicalDpi = 96;
-  twipsPerPixel_ = std::max(1, static_cast<int>(std::lround(1440.0 / logicalDpi)));
-  pictureScale_ = std::max(1, static_cast<int>(std::lround(15.0 / twipsPerPixel_)));
-}
-
-int Resources::px(double twips) const {
-  // Halves go to the even neighbour (the default rounding mode).
-  return static_cast<int>(std::nearbyint(twips / twipsPerPixel_));
-}
-
 QRect Resources::toPx(const Twips& box) const {
-  const int left = px(box.left);
-  const int top = px(box.top);
-  return QRect(left, top, px(box.left + box.width) - left, px(box.top + box.height) - top);
+  const PixelRect r = grid_.box(box);
+  return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+FrameExtents Resources::dialogExtents() const {
+  return {.left = dialogFrame_.left(),
+          .top = dialogFrame_.top(),
+          .right = dialogFrame_.right(),
+          .bottom = dialogFrame_.bottom()};
 }
 
 const QFont& Resources::font(const Font& font) const {
   const auto key = std::make_tuple(font.face, font.points, font.bold, font.serif);
   if (const auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-  const QString face = ToQString(font.face);
-  QFont qfont(Installed(face) ? face : FallbackFamily(font));
+  const std::string face = ChosenFace(font, Installed);
+  QFont qfont(face.empty() ? QString(font.serif ? "serif" : "sans-serif") : ToQString(face));
   qfont.setStyleHint(font.serif ? QFont::Serif : QFont::SansSerif);
-  qfont.setPointSizeF(font.points > 0 ? font.points : 9);
+  qfont.setPointSizeF(ChosenPoints(font));
   qfont.setBold(font.bold);
   return fonts_.emplace(key, qfont).first->second;
 }

@@ -9,6 +9,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/core/pixel_grid.h"
+#include "platform/core/screen_layout.h"
 #include "platform/types.h"
 
 namespace kelvory::qt {
@@ -17,19 +19,15 @@ namespace kelvory::qt {
 // pixels: the screen's scale and caches that live as long as the desktop.
 class Resources {
  public:
-  // logicalDpi 96 gives 15 twips per pixel and pictures at their own size.
-  void setLogicalDpi(double logicalDpi);
-  int twipsPerPixel() const { return twipsPerPixel_; }
-  // Device pixels per picture pixel: pictures are drawn for 15 twips/pixel.
-  int pictureScale() const { return pictureScale_; }
-
-  int px(double twips) const;
-  // Each edge rounded on its own, so windows that meet in twips meet in
-  // pixels too, whatever the scale.
+  // Qt maps its logical pixels to the device itself: logicalDpi 96 gives
+  // 15 twips per pixel and pictures at their own size.
+  void setLogicalDpi(double logicalDpi) { grid_ = LogicalGrid(logicalDpi); }
+  const PixelGrid& grid() const { return grid_; }
   QRect toPx(const Twips& box) const;
 
   // The frame a dialog gets, as the window manager last told it.
   const QMargins& dialogFrame() const { return dialogFrame_; }
+  FrameExtents dialogExtents() const;
   void setDialogFrame(const QMargins& frame) { dialogFrame_ = frame; }
 
   // Caches fill lazily; looking up changes nothing that is shown.
@@ -38,8 +36,7 @@ class Resources {
   const QImage* image(const Bitmap* bitmap) const;
 
  private:
-  int twipsPerPixel_ = 15;
-  int pictureScale_ = 1;
+  PixelGrid grid_;
   QMargins dialogFrame_;
   mutable std::map<std::tuple<std::string, double, bool, bool>, QFont> fonts_;
   mutable std::unordered_map<const Bitmap*, QImage> images_;

@@ -1,7 +1,6 @@
 #include "platform/qt/qt_window.h"
 
 #include <QCloseEvent>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +9,8 @@
 #include <QTimer>
 #include <optional>
 
+#include "platform/core/screen_layout.h"
+#include "platform/qt/qt_label_text.h"
 #include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
@@ -70,28 +71,6 @@ Qt::WindowFlags FlagsFor(Frame frame) {
   return kSceneFlags;
 }
 
-// A face taller than the one a label was laid out for hangs its descenders
-// below the label's bottom edge: a single line is lifted so that its ink
-// stays inside, and made smaller when even that is not enough. Returns the
-// lift in pixels.
-int LiftToFit(QFont& font, const QString& text, int flags, QSize box) {
-  const bool oneLine =
-      (flags & Qt::TextWordWrap) == 0 || QFontMetrics(font).horizontalAdvance(text) <= box.width();
-  if (!oneLine) return 0;
-  for (;;) {
-    const QFontMetrics metrics(font);
-    const QRect ink = metrics.tightBoundingRect(text);
-    const int top = metrics.ascent() + ink.top();
-    const int bottom = metrics.ascent() + ink.bottom() + 1;
-    if (bottom <= box.height()) return 0;
-    // Lifted, the ink sits in the middle of the box.
-    if (bottom - top <= box.height()) return top - (box.height() - (bottom - top)) / 2;
-    const int size = QFontInfo(font).pixelSize();
-    if (size <= 6) return 0;
-    font.setPixelSize(size - 1);
-  }
-}
-
 // The thin frame's border, drawn inside the window's own rectangle.
 constexpr int kThinBorder = 1;
 const QColor kBorderColour(0x40, 0x40, 0x40);
@@ -140,27 +119,16 @@ void ControlView::paintEvent(QPaintEvent*) {
   const bool opaque =
       kind_ == ControlKind::PictureBox || (kind_ == ControlKind::Label && !transparent_);
   if (opaque) painter.fillRect(rect(), ToColor(back_));
-  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.grid().pictureScale);
   if (kind_ == ControlKind::Label && !text_.isEmpty()) {
     painter.setPen(ToColor(fore_));
-    // Labels wrap at words, but a second line that cannot show would hide
-    // what the first line pushed down (the clock's time): then the line
-    // stays one, in a font made a little smaller until it fits, since the
-    // stand-in faces run wider than the one the label was laid out for.
-    int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    QFont font = font_;
-    if (QFontMetrics(font).boundingRect(rect(), flags, text_).height() > height() &&
-        QFontMetrics(font).height() * 2 > height()) {
-      flags &= ~Qt::TextWordWrap;
-      font.setPixelSize(QFontInfo(font).pixelSize());
-      while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text_) > width()) {
-        font.setPixelSize(font.pixelSize() - 1);
-      }
-    }
-    const int lift = LiftToFit(font, text_, flags, size());
-    painter.setFont(font);
+    const QtLabelText measured(font_, text_);
+    const LabelFit fit = FitLabel(measured, measured.naturalSize(), width(), height());
+    painter.setFont(measured.at(fit.pixelSize));
+    int flags = Qt::AlignLeft | Qt::AlignTop;
+    if (fit.wrap) flags |= Qt::TextWordWrap;
     // Text is clipped to its rectangle: a lifted one still ends at the bottom.
-    painter.drawText(QRect(0, -lift, width(), height() + lift), flags, text_);
+    painter.drawText(QRect(0, -fit.lift, width(), height() + fit.lift), flags, text_);
   }
 }
 
@@ -214,7 +182,7 @@ void Surface::addDecoration(ControlId id, const Decoration& decoration) {
 void Surface::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), ToColor(back_));
-  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.pictureScale());
+  if (image_ != nullptr) DrawPicture(painter, *image_, resources_.grid().pictureScale);
   for (const auto& [id, d] : decorations_) {
     if (!d.visible) continue;
     QPen pen(ToColor(d.colour));
@@ -222,8 +190,8 @@ void Surface::paintEvent(QPaintEvent*) {
     painter.setPen(pen);
     painter.setBrush(Qt::NoBrush);
     if (d.kind == ControlKind::Line) {
-      painter.drawLine(resources_.px(d.line.x1), resources_.px(d.line.y1), resources_.px(d.line.x2),
-                       resources_.px(d.line.y2));
+      painter.drawLine(resources_.grid().px(d.line.x1), resources_.grid().px(d.line.y1),
+                       resources_.grid().px(d.line.x2), resources_.grid().px(d.line.y2));
     } else {
       // An aliased outline covers one pixel more than its rectangle.
       painter.drawRect(resources_.toPx(d.box).adjusted(0, 0, -1, -1));
@@ -233,7 +201,8 @@ void Surface::paintEvent(QPaintEvent*) {
   for (const Printed& p : printed_) {
     painter.setFont(p.font);
     const QFontMetrics metrics(p.font);
-    painter.drawText(QPoint(resources_.px(p.x), resources_.px(p.y) + metrics.ascent()), p.text);
+    painter.drawText(
+        QPoint(resources_.grid().px(p.x), resources_.grid().px(p.y) + metrics.ascent()), p.text);
   }
 }
 
@@ -277,13 +246,10 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setFocusPolicy(Qt::NoFocus);
     if (frame_ == Frame::None) PassInputThrough(*this);
   }
-  twips_ = desc.geometry;
-  if (frame_ == Frame::Dialog) {
-    // The description gives the client area; the geometry is the frame's.
-    const QMargins f = resources_.dialogFrame();
-    twips_.width += (f.left() + f.right()) * resources_.twipsPerPixel();
-    twips_.height += (f.top() + f.bottom()) * resources_.twipsPerPixel();
-  }
+  // The description gives a dialog's client area; the geometry is the frame's.
+  twips_ = frame_ == Frame::Dialog
+               ? WithDialogFrame(desc.geometry, resources_.dialogExtents(), resources_.grid())
+               : desc.geometry;
   relayout(false);
 }
 
@@ -323,7 +289,7 @@ void DeskWindow::relayout(bool rescaled) {
   if (shape_ && shapeDirty_) {
     // Cutting a window is costly on X: only when the outline changes.
     shapeDirty_ = false;
-    const int s = resources_.pictureScale();
+    const int s = resources_.grid().pictureScale;
     QRegion region;
     for (const PixelRect& r : *shape_) {
       region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);

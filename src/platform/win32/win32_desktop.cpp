@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "assets/pictures.h"
+#include "platform/core/menu_entries.h"
+#include "platform/core/message_box.h"
+#include "platform/core/screen_layout.h"
 #include "platform/profile.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
@@ -20,19 +22,8 @@ namespace {
 // The hub's timer for the fullscreen check; the game's timers count up from 1.
 constexpr UINT_PTR kFullscreenCheck = 0x7FFF0001;
 
-UINT BoxIcon(MsgIcon icon) {
-  switch (icon) {
-    case MsgIcon::Question:
-      return MB_ICONQUESTION;
-    case MsgIcon::Warning:
-      return MB_ICONWARNING;
-    case MsgIcon::Error:
-      return MB_ICONERROR;
-    case MsgIcon::None:
-      break;
-  }
-  return 0;
-}
+constexpr BoxIcons<UINT> kBoxIcons{
+    .none = 0, .question = MB_ICONQUESTION, .warning = MB_ICONWARNING, .error = MB_ICONERROR};
 
 int ScreenDpi() {
   const win32::ScreenDc dc;
@@ -46,7 +37,7 @@ constexpr int kDrainLimit = 256;
 
 }  // namespace
 
-Win32Desktop::Win32Desktop() {
+Win32Desktop::Win32Desktop(const Bitmap* icon) {
   QueryPerformanceFrequency(&frequency_);
   QueryPerformanceCounter(&start_);
   // Ten-millisecond timers need a finer clock than the default 15.6 ms.
@@ -55,12 +46,8 @@ Win32Desktop::Win32Desktop() {
   InitCommonControlsEx(&controls);
   resources_.setDpi(ScreenDpi());
   win32::DeskWindow::registerClass();
-  icon_ = win32::MakeIcon(assets::icon());
-  hub_ = std::make_unique<win32::Hub>([this](UINT_PTR id) { onHubTimer(id); },
-                                      [this] {
-                                        resources_.setDpi(ScreenDpi());
-                                        DesktopCore::screenChanged();
-                                      });
+  if (icon != nullptr) icon_ = win32::MakeIcon(*icon);
+  hub_ = std::make_unique<win32::Hub>([this](UINT_PTR id) { onHubTimer(id); });
   // Once a second: no message tells a program that another went fullscreen.
   fullscreenCheck_ = win32::WindowTimer(hub_->hwnd(), kFullscreenCheck, 1000);
 }
@@ -76,22 +63,15 @@ Win32Desktop::~Win32Desktop() {
 // --- screen, clock, calendar ------------------------------------------------
 
 ScreenMetrics Win32Desktop::metrics() const {
-  ScreenMetrics m;
-  // In logical pixels: the scene is laid out at one scale and drawn at the
-  // screen's.
-  const int scale = resources_.pictureScale();
-  m.twipsPerPixel = resources_.twipsPerPixel();
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
   RECT work{0, 0, width, height};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  m.widthPx = width / scale;
-  m.heightPx = height / scale;
-  m.workAreaBottomPx = work.bottom / scale;
-  const SIZE frame = win32::DeskWindow::dialogFrame();
-  m.dialogFrameWidthPx = frame.cx / scale;
-  m.dialogFrameHeightPx = frame.cy / scale;
-  return m;
+  return LayoutMetrics({.width = width,
+                        .height = height,
+                        .workAreaBottom = work.bottom,
+                        .dialogFrame = win32::DeskWindow::dialogFrame()},
+                       resources_.grid());
 }
 
 Desktop::Ms Win32Desktop::now() const {
@@ -109,7 +89,9 @@ LocalTime Win32Desktop::localTime() const {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-void Win32Desktop::screenChanged() { hub_->noteScreenChanged(); }
+void Win32Desktop::screenChanged() { noteScreenChange(); }
+
+void Win32Desktop::readScreen() { resources_.setDpi(ScreenDpi()); }
 
 // --- windows ------------------------------------------------------------------
 
@@ -124,7 +106,7 @@ double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
   const win32::Selection selected(dc.get(), resources_.font(font));
   SIZE size{};
   GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
-  return static_cast<double>(size.cx) * resources_.twipsPerPixel() / resources_.pictureScale();
+  return resources_.grid().twips(size.cx);
 }
 
 // --- menus and message boxes ---------------------------------------------------------
@@ -133,16 +115,15 @@ std::optional<int> Win32Desktop::trackMenu(NativeWindow& owner,
                                            const std::vector<MenuItemDesc>& items) {
   const HWND hwnd = static_cast<win32::DeskWindow&>(owner).hwnd();
   if (hwnd == nullptr) return std::nullopt;
-  // Win32 menus cannot hide an item: the menu is built afresh from the
-  // visible ones, each command being its item's index plus one.
+  // Win32 menus cannot hide an item: the menu is built afresh each time.
   const win32::MenuHandle menu(CreatePopupMenu());
   if (!menu) return std::nullopt;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (!items[i].visible) continue;
-    if (items[i].caption == "-") {
+  for (const MenuEntry& entry : MenuEntries(items)) {
+    if (entry.separator) {
       AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu.get(), MF_STRING, i + 1, win32::Widen(items[i].caption).c_str());
+      AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.command),
+                  win32::Widen(entry.caption).c_str());
     }
   }
   POINT at{};
@@ -152,8 +133,7 @@ std::optional<int> Win32Desktop::trackMenu(NativeWindow& owner,
   const auto command = static_cast<int>(TrackPopupMenuEx(
       menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, hwnd, nullptr));
   PostMessageW(hwnd, WM_NULL, 0, 0);
-  if (command <= 0) return std::nullopt;
-  return command - 1;
+  return ChosenItem(command);
 }
 
 void Win32Desktop::closeMenu() { EndMenu(); }
@@ -161,11 +141,11 @@ void Win32Desktop::closeMenu() { EndMenu(); }
 MsgAnswer Win32Desktop::showMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
   const bool yesNo = buttons == MsgButtons::YesNo;
   // Task-modal: every window of ours waits; on top, as the figures are.
-  const UINT flags =
-      (yesNo ? MB_YESNO : MB_OK) | BoxIcon(icon) | MB_TASKMODAL | MB_TOPMOST | MB_SETFOREGROUND;
-  const int answer = MessageBoxW(nullptr, win32::Widen(text).c_str(), L"Kelvory", flags);
-  if (!yesNo) return MsgAnswer::Ok;
-  return answer == IDYES ? MsgAnswer::Yes : MsgAnswer::No;
+  const UINT flags = (yesNo ? MB_YESNO : MB_OK) | BoxIcon(icon, kBoxIcons) | MB_TASKMODAL |
+                     MB_TOPMOST | MB_SETFOREGROUND;
+  const int answer = MessageBoxW(nullptr, win32::Widen(text).c_str(),
+                                 win32::Widen(kMessageBoxCaption).c_str(), flags);
+  return BoxAnswer(buttons, answer == IDYES);
 }
 
 // --- timers and waiting --------------------------------------------------------------

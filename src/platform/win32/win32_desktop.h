@@ -15,7 +15,8 @@ namespace kelvory {
 // The game's desktop on plain Win32: one thread, one message queue.
 class Win32Desktop final : public DesktopCore {
  public:
-  Win32Desktop();
+  // icon: the dialogs' icon; none leaves them without.
+  explicit Win32Desktop(const Bitmap* icon);
   ~Win32Desktop() override;
   Win32Desktop(const Win32Desktop&) = delete;
   Win32Desktop& operator=(const Win32Desktop&) = delete;
@@ -45,8 +46,9 @@ class Win32Desktop final : public DesktopCore {
   void waitForEvents(Ms deadline) override;
   // To the debugger's output and to stderr.
   void writeLog(std::string_view line) override;
-  // Every window hears of a change; the game hears of it once, later.
+  // Every window hears of a change: each is a note to the core.
   void screenChanged() override;
+  void readScreen() override;
 
   void onHubTimer(UINT_PTR id);
   // A fullscreen window of another program (a game, a film) is in front.

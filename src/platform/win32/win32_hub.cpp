@@ -6,12 +6,10 @@ namespace kelvory::win32 {
 namespace {
 
 constexpr const wchar_t* kHubClass = L"KelvoryHub";
-constexpr UINT kScreenChanged = WM_APP + 1;
 
 }  // namespace
 
-Hub::Hub(std::function<void(UINT_PTR)> onTimer, std::function<void()> onScreenChanged)
-    : onTimer_(std::move(onTimer)), onScreenChanged_(std::move(onScreenChanged)) {
+Hub::Hub(std::function<void(UINT_PTR)> onTimer) : onTimer_(std::move(onTimer)) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = Proc;
@@ -27,23 +25,11 @@ Hub::~Hub() {
   if (hwnd_) SetWindowLongPtrW(hwnd_.get(), GWLP_USERDATA, 0);
 }
 
-void Hub::noteScreenChanged() {
-  if (screenNotePending_ || !hwnd_) return;
-  screenNotePending_ = PostMessageW(hwnd_.get(), kScreenChanged, 0, 0) != FALSE;
-}
-
 LRESULT CALLBACK Hub::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<Hub*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self != nullptr) {
-    if (message == WM_TIMER) {
-      self->onTimer_(wParam);
-      return 0;
-    }
-    if (message == kScreenChanged) {
-      self->screenNotePending_ = false;
-      self->onScreenChanged_();
-      return 0;
-    }
+  if (self != nullptr && message == WM_TIMER) {
+    self->onTimer_(wParam);
+    return 0;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }

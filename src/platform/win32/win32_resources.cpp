@@ -1,22 +1,26 @@
 #include "platform/win32/win32_resources.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "platform/core/font_choice.h"
 #include "platform/win32/win32_text.h"
 
 namespace kelvory::win32 {
 namespace {
+
+constexpr int kBaseDpi = 96;
+constexpr double kPointsPerInch = 72;
 
 int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
 }
 
-bool Installed(const std::wstring& face) {
+bool Installed(std::string_view name) {
+  const std::wstring face = Widen(name);
   if (face.empty() || face.size() >= LF_FACESIZE) return false;
   LOGFONTW query{};
   query.lfCharSet = DEFAULT_CHARSET;
@@ -27,52 +31,23 @@ bool Installed(const std::wstring& face) {
   return found;
 }
 
-// The game names the faces of a Japanese Windows. Elsewhere (Wine, other
-// locales) take the nearest face that is there and covers the same text.
-std::wstring Face(const Font& font) {
-  const std::wstring wanted = Widen(font.face);
-  if (Installed(wanted)) return wanted;
-  // A full-width or plain "P" marks the proportional member of a family.
-  const bool proportional =
-      wanted.find(L'\xFF30') != std::wstring::npos || wanted.find(L" P") != std::wstring::npos;
-  const std::array<const wchar_t*, 4> gothic{proportional ? L"MS UI Gothic" : L"MS Gothic",
-                                             proportional ? L"IPAPGothic" : L"IPAGothic", L"Meiryo",
-                                             L"Tahoma"};
-  const std::array<const wchar_t*, 4> mincho{proportional ? L"IPAPMincho" : L"IPAMincho",
-                                             L"MS Mincho", L"Times New Roman", L"Tahoma"};
-  for (const wchar_t* face : font.serif ? mincho : gothic) {
-    if (Installed(face)) return face;
-  }
-  return {};  // GDI maps an empty face to its default
-}
-
 }  // namespace
 
 COLORREF ToColorref(Rgb rgb) { return RGB(rgb.r, rgb.g, rgb.b); }
 
-void Resources::setDpi(int dpi) {
-  if (dpi <= 0) dpi = 96;
-  scale_ = std::max(1, static_cast<int>(std::lround(dpi / 96.0)));
-  dpi_ = 96 * scale_;
-}
-
-int Resources::px(double twips) const {
-  // Halves go to the even neighbour (the default rounding mode).
-  return static_cast<int>(std::nearbyint(twips / twipsPerPixel())) * scale_;
-}
-
 RECT Resources::toPx(const Twips& box) const {
-  // Each edge rounded on its own, so windows that meet in twips meet in
-  // pixels too.
-  return {px(box.left), px(box.top), px(box.left + box.width), px(box.top + box.height)};
+  const PixelRect r = grid_.box(box);
+  return {r.left, r.top, r.right, r.bottom};
 }
 
 HFONT Resources::font(const Font& font) const {
-  const auto key = std::make_tuple(font.face, font.points, font.bold, font.serif, dpi_);
+  // Fonts are sized for whole-factor device pixels, as everything else.
+  const int dpi = kBaseDpi * grid_.deviceScale;
+  const auto key = std::make_tuple(font.face, font.points, font.bold, font.serif, dpi);
   if (const auto it = fonts_.find(key); it != fonts_.end()) return it->second.get();
-  const double points = font.points > 0 ? font.points : 9;
-  const int height = -static_cast<int>(std::lround(points * dpi_ / 72.0));
-  const std::wstring face = Face(font);
+  const int height = -static_cast<int>(std::lround(ChosenPoints(font) * dpi / kPointsPerInch));
+  // GDI maps an empty face to its default of the family.
+  const std::wstring face = Widen(ChosenFace(font, Installed));
   const BYTE family = static_cast<BYTE>((font.serif ? FF_ROMAN : FF_SWISS) | VARIABLE_PITCH);
   FontHandle handle(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                                 FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

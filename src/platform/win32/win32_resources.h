@@ -7,6 +7,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/core/pixel_grid.h"
 #include "platform/types.h"
 #include "platform/win32/win32_handles.h"
 
@@ -16,17 +17,10 @@ namespace kelvory::win32 {
 // pixels: the screen's scale and GDI caches that live as long as the desktop.
 class Resources {
  public:
-  // The game lays out in logical pixels of 15 twips; a screen of higher DPI
-  // shows each of them as a square of whole device pixels (125 % and 150 %
-  // round to the nearest factor), so pixel art and outlines stay crisp and
-  // windows, pictures and regions scale alike.
-  void setDpi(int dpi);
-  int twipsPerPixel() const { return 15; }
-  // Device pixels per logical pixel, and so per picture pixel.
-  int pictureScale() const { return scale_; }
-
-  int px(double twips) const;
-  // Each edge rounded on its own: windows that meet in twips meet in pixels.
+  // Windows, pictures and regions are drawn in device pixels, each layout
+  // pixel a square of them.
+  void setDpi(int dpi) { grid_ = DeviceGrid(dpi); }
+  const PixelGrid& grid() const { return grid_; }
   RECT toPx(const Twips& box) const;
 
   // Caches fill lazily and hold their handles until the desktop goes.
@@ -36,8 +30,7 @@ class Resources {
   HBITMAP bitmap(const Bitmap* bitmap) const;
 
  private:
-  int scale_ = 1;
-  int dpi_ = 96;
+  PixelGrid grid_;
   // Keyed by DPI too: windows keep the handles they were given.
   mutable std::map<std::tuple<std::string, double, bool, bool, int>, FontHandle> fonts_;
   mutable std::unordered_map<const Bitmap*, BitmapHandle> bitmaps_;

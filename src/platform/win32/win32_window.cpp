@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
-#include <cstdlib>
 #include <string_view>
 #include <utility>
 
+#include "platform/win32/win32_label_text.h"
 #include "platform/win32/win32_text.h"
 
 namespace kelvory::win32 {
@@ -123,10 +123,10 @@ bool DeskWindow::registerClass() {
   return RegisterClassExW(&wc) != 0;
 }
 
-SIZE DeskWindow::dialogFrame() {
+FrameExtents DeskWindow::dialogFrame() {
   RECT r{0, 0, 0, 0};
   AdjustWindowRectEx(&r, kDialogStyles.style, FALSE, kDialogStyles.ex);
-  return {r.right - r.left, r.bottom - r.top};
+  return {.left = -r.left, .top = -r.top, .right = r.right, .bottom = r.bottom};
 }
 
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
@@ -147,10 +147,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& res
   if ((styles.ex & WS_EX_LAYERED) != 0) SetLayeredWindowAttributes(hwnd(), 0, 255, LWA_ALPHA);
   if (frame_ == Frame::Dialog) {
     // The description gives the client area; the geometry is the frame's.
-    const SIZE frame = dialogFrame();
-    const int scale = resources_.pictureScale();
-    twips_.width += frame.cx / scale * resources_.twipsPerPixel();
-    twips_.height += frame.cy / scale * resources_.twipsPerPixel();
+    twips_ = WithDialogFrame(twips_, dialogFrame(), resources_.grid());
   }
   if (frame_ == Frame::Dialog && desc.icon && icon != nullptr) {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -315,7 +312,7 @@ void DeskWindow::drawPicture(HDC dc, const Bitmap* bitmap, int x, int y) const {
   if (!source) return;
   const Selection selected(source.get(), dib);
   // Pixel art: whole-number scale, no smoothing.
-  const int scale = resources_.pictureScale();
+  const int scale = resources_.grid().pictureScale;
   SetStretchBltMode(dc, COLORONCOLOR);
   StretchBlt(dc, x, y, bitmap->width * scale, bitmap->height * scale, source.get(), 0, 0,
              bitmap->width, bitmap->height, SRCCOPY);
@@ -332,9 +329,9 @@ void DeskWindow::draw(HDC dc, const RECT& client) const {
     SelectObject(dc, pen.get());
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     if (c.kind == ControlKind::Line) {
-      const int x2 = resources_.px(c.line.x2);
-      const int y2 = resources_.px(c.line.y2);
-      MoveToEx(dc, resources_.px(c.line.x1), resources_.px(c.line.y1), nullptr);
+      const int x2 = resources_.grid().px(c.line.x2);
+      const int y2 = resources_.grid().px(c.line.y2);
+      MoveToEx(dc, resources_.grid().px(c.line.x1), resources_.grid().px(c.line.y1), nullptr);
       LineTo(dc, x2, y2);
       // GDI leaves out a line's last pixel; the game's lines include it.
       LineTo(dc, x2 + 1, y2);
@@ -348,7 +345,7 @@ void DeskWindow::draw(HDC dc, const RECT& client) const {
   for (const Printed& p : printed_) {
     const SavedDc saved(dc);
     SelectObject(dc, p.font);
-    TextOutW(dc, resources_.px(p.x), resources_.px(p.y), p.text.c_str(),
+    TextOutW(dc, resources_.grid().px(p.x), resources_.grid().px(p.y), p.text.c_str(),
              static_cast<int>(p.text.size()));
   }
   for (const auto& [id, c] : children_) {
@@ -366,48 +363,20 @@ void DeskWindow::drawChild(HDC dc, const Child& c) const {
   if (opaque) Fill(dc, box, c.back);
   drawPicture(dc, c.picture, box.left, box.top);
   if (c.kind != ControlKind::Label || c.text.empty()) return;
-  SelectObject(dc, c.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ToColorref(c.fore));
-  // Labels wrap at words, but a second line that cannot show would hide
-  // what the first line pushed down (the clock's time): then the line stays
-  // one, in a font made a little smaller until it fits, since a stand-in
-  // face may run wider than the one the label was laid out for.
-  UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_WORDBREAK;
-  RECT measured = box;
-  DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &measured, flags | DT_CALCRECT);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  const int height = box.bottom - box.top;
-  FontHandle smaller;
-  if (measured.bottom - measured.top > height && metrics.tmHeight * 2 > height) {
-    flags &= ~static_cast<UINT>(DT_WORDBREAK);
-    LOGFONTW shape{};
-    GetObjectW(c.font, sizeof shape, &shape);
-    const auto widthOf = [&] {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, c.text.c_str(), static_cast<int>(c.text.size()), &size);
-      return size.cx;
-    };
-    while (widthOf() > box.right - box.left && std::abs(shape.lfHeight) > 6) {
-      shape.lfHeight += shape.lfHeight < 0 ? 1 : -1;
-      // Selected before the last one goes: a font in use is not deleted.
-      FontHandle next(CreateFontIndirectW(&shape));
-      if (!next.get()) break;
-      SelectObject(dc, next.get());
-      smaller = std::move(next);
-    }
-  }
-  // A face taller than the one the label was laid out for hangs a single
-  // line's descenders below it: the line rises into its leading instead.
+  const GdiLabelText measured(dc, c.font, c.text);
+  const LabelFit fit =
+      FitLabel(measured, measured.naturalSize(), box.right - box.left, box.bottom - box.top);
+  SelectObject(dc, measured.at(fit.pixelSize));
+  UINT flags = DT_LEFT | DT_TOP | DT_NOPREFIX;
+  if (fit.wrap) flags |= DT_WORDBREAK;
   RECT text = box;
-  GetTextMetricsW(dc, &metrics);
-  const bool oneLine =
-      (flags & DT_WORDBREAK) == 0 || measured.bottom - measured.top <= metrics.tmHeight;
-  if (oneLine && metrics.tmHeight > height) {
-    OffsetRect(&text, 0, -std::min<LONG>(metrics.tmHeight - height, metrics.tmInternalLeading));
-  }
+  // Clipped to the label: a lifted line still ends at its bottom.
+  OffsetRect(&text, 0, -fit.lift);
   DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &text, flags | DT_NOCLIP);
+  // A font in use is not deleted: the label's own goes back before the
+  // smaller ones go.
   SelectObject(dc, c.font);
 }
 
@@ -514,7 +483,7 @@ ShapeResult DeskWindow::setShape(const Shape& shape) {
 }
 
 ShapeResult DeskWindow::applyShape() {
-  const int s = resources_.pictureScale();
+  const int s = resources_.grid().pictureScale;
   const std::vector<PixelRect>& rects = *shape_;
   // One RGNDATA buffer: far cheaper than combining hundreds of regions.
   // The rectangles follow the 32-byte header directly.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/native_window.h"
+#include "platform/core/screen_layout.h"
 #include "platform/desktop.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_resources.h"
@@ -28,8 +29,8 @@ class DeskWindow final : public NativeWindow {
 
   // Once at start-up, before the first window.
   static bool registerClass();
-  // What a dialog's frame and caption add to its client area, device pixels.
-  static SIZE dialogFrame();
+  // What a dialog's frame and caption add around its client area.
+  static FrameExtents dialogFrame();
 
   HWND hwnd() const { return hwnd_.get(); }
   WindowId id() const { return id_; }

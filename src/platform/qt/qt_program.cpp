@@ -3,13 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/run.h"
-#include "app/settings.h"
-#include "platform/profile.h"
+#include "platform/core/program.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_translations.h"
 
+namespace kelvory {
 namespace {
 
 constexpr const char* kUsage =
@@ -22,7 +21,7 @@ constexpr const char* kUsage =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunDesktop(int argc, char** argv, const Game& game) {
   // Answer before Qt needs a display.
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -35,24 +34,16 @@ int main(int argc, char** argv) {
   if (std::getenv("WAYLAND_DISPLAY") != nullptr && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
-  kelvory::qt::UseWholeScaleFactors();
+  qt::UseWholeScaleFactors();
   QApplication app(argc, argv);
-  const auto japanese = kelvory::qt::InstallJapaneseQtTexts();
+  const auto japanese = qt::InstallJapaneseQtTexts();
   // Qt has taken its own options out of argv by now.
   if (argc > 1) {
     std::fprintf(stderr, "kelvory: unknown option %s\n%s", argv[1], kUsage);
     return 2;
   }
-
-  kelvory::QtDesktop desktop;
-  // One copy per settings file: a second one would overwrite the first
-  // one's catches. The lock goes with the process, however it ends.
-  const kelvory::files::CopyLock lock(kelvory::SettingsPath(desktop.programFolder()));
-  if (lock.taken()) {
-    std::fputs("kelvory: already running\n", stderr);
-    desktop.messageBox(kelvory::kAlreadyRunningMessage, kelvory::MsgButtons::Ok,
-                       kelvory::MsgIcon::None);
-    return 0;
-  }
-  return kelvory::RunToy(desktop);
+  QtDesktop desktop(game.icon);
+  return RunGame(desktop, game);
 }
+
+}  // namespace kelvory
