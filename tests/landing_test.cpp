@@ -2,10 +2,9 @@
 
 #include <algorithm>
 
-#include "app/angler.h"
-#include "fish/catalogue.h"
+#include "base/catalogue.h"
+#include "base/wait.h"
 #include "fish/fish_window.h"
-#include "fishing/wait.h"
 #include "float/float_window.h"
 #include "session.h"
 

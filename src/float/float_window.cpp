@@ -3,13 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "app/angler.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "assets/pictures.h"
-#include "fishing/wait.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {

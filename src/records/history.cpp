@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include "app/angler.h"
-#include "app/fonts.h"
-#include "app/scene.h"
 #include "assets/pictures.h"
-#include "fish/catalogue.h"
-#include "fishing/wait.h"
+#include "base/catalogue.h"
+#include "base/fonts.h"
+#include "base/scene.h"
+#include "base/wait.h"
 
 namespace kelvory {
 namespace {
@@ -71,7 +70,7 @@ HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistoryDesc()) {
   form.move(0, scene.frmMan().form.top() - form.height() - 100);
   for (int i = 0; i < kSpeciesCount; ++i) {
     Control& picture = *Picture1[static_cast<std::size_t>(i)];
-    if (scene.CatchCount[static_cast<std::size_t>(i)] > 0) {
+    if (scene.catches.CatchCount[static_cast<std::size_t>(i)] > 0) {
       picture.setVisible(true);
       picture.setToolTip(FishName(i));
     } else {
@@ -83,7 +82,8 @@ HistoryWindow::HistoryWindow(Scene& s) : GameWindow(s, HistoryDesc()) {
 void HistoryWindow::mouseMove(ControlId ctrl) {
   for (int i = 0; i < kSpeciesCount; ++i) {
     if (Picture1[static_cast<std::size_t>(i)]->id() == ctrl) {
-      Label2->setText(std::to_string(scene.CatchCount[static_cast<std::size_t>(i)]) + " 匹");
+      Label2->setText(std::to_string(scene.catches.CatchCount[static_cast<std::size_t>(i)]) +
+                      " 匹");
       return;
     }
   }
@@ -108,8 +108,8 @@ void HistoryWindow::clearRecord() {
     picture->setVisible(false);
     picture->setToolTip("");
   }
-  scene.CatchCount.fill(0);
-  if (!scene.SaveCatchCounts()) {
+  scene.catches.CatchCount.fill(0);
+  if (!scene.catches.SaveCatchCounts()) {
     scene.desktop.messageBox(kNotSavedMessage, MsgButtons::Ok, MsgIcon::Warning);
   }
 }

@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

@@ -1,8 +1,8 @@
 #include "records/version.h"
 
-#include "app/fonts.h"
-#include "app/scene.h"
 #include "assets/pictures.h"
+#include "base/fonts.h"
+#include "base/scene.h"
 
 namespace kelvory {
 namespace {

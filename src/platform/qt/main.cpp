@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/run.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_desktop.h"
 #include "platform/qt/qt_scale.h"

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "app/run.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "platform/profile.h"
 #include "platform/win32/win32_desktop.h"
 

@@ -1,4 +1,4 @@
-#include "shapes/shape_table.h"
+#include "base/shape_table.h"
 
 #include <algorithm>
 
