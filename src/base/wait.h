@@ -11,7 +11,8 @@ class Scene;
 // pause. Returns at once, handling nothing, for 0 or less.
 void WaitMs(Scene& scene, double ms);
 
-// The display name of species index (0 to 12); empty for any other index.
+// The display name of species index (below kSpeciesCount); empty for any
+// other index.
 std::string FishName(int index);
 
 }  // namespace kelvory

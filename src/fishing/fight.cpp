@@ -134,11 +134,16 @@ void FightFish(Scene& scene) {
       st.Reeling = false;
       continue;
     }
-    if (st.ColourTicks >= 2) {
+    // Every kColourTicks ticks the button may change colour: from blue to
+    // red one time in kToRedOdds, back to blue one time in kToBlueOdds.
+    constexpr std::int32_t kColourTicks = 2;
+    constexpr double kToRedOdds = 4.0;
+    constexpr double kToBlueOdds = 2.0;
+    if (st.ColourTicks >= kColourTicks) {
       if (blue) {
-        if (Int(scene.rnd.next() * 4.0) == 1) SetFishColour(scene, kRed);
+        if (Int(scene.rnd.next() * kToRedOdds) == 1) SetFishColour(scene, kRed);
       } else if (red) {
-        if (Int(scene.rnd.next() * 2.0) == 1) SetFishColour(scene, kBlue);
+        if (Int(scene.rnd.next() * kToBlueOdds) == 1) SetFishColour(scene, kBlue);
       }
       st.ColourTicks = 0;
     }
