@@ -140,36 +140,5 @@ TEST(StartUp, AByteOrderMarkHidesNothing) {
             "\xEF\xBB\xBF[Data]\r\nTyouka=008" + std::string(36, '0') + "\r\nComplete=1\r\n");
 }
 
-TEST(Landing, AFailedSaveIsToldOnceUntilSavingWorksAgain) {
-  Session s;
-  s.start();
-  // From now on no save can succeed: a folder takes the file's place.
-  std::filesystem::create_directories(s.dir / "KVY.ini");
-  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
-  s.castAt(0, 300);
-  s.playFights();
-  s.runUntil(600'000);
-  int landed = 0;
-  for (int16_t c : s.scene.catches.CatchCount) landed += c;
-  ASSERT_GE(landed, 1);
-  const auto boxes = s.events("msgbox");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]["text"], kNotSavedMessage);
-  // Later failing landings say nothing more...
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(s.events("msgbox").size(), 1u);
-  // ...until a save has worked again and the next one fails.
-  std::filesystem::remove(s.dir / "KVY.ini");
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.catches.CatchCount);
-  std::filesystem::remove(s.dir / "KVY.ini");
-  std::filesystem::create_directories(s.dir / "KVY.ini");
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(s.events("msgbox").size(), 2u);
-}
-
 }  // namespace
 }  // namespace kelvory::testing
