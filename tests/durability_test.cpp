@@ -11,7 +11,8 @@
 #include <functional>
 #include <random>
 
-#include "app/settings.h"
+#include "base/catch_store.h"
+#include "base/settings.h"
 #include "platform/profile.h"
 
 namespace kelvory {

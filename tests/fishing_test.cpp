@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "fish/catalogue.h"
+#include "base/catalogue.h"
+#include "base/catch_store.h"
+#include "base/wait.h"
 #include "fish/fish_window.h"
 #include "fishing/cast.h"
-#include "fishing/wait.h"
 #include "float/float_window.h"
 #include "records/popup_menu.h"
 #include "session.h"
@@ -157,7 +158,7 @@ TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[0]["text"], "HIT!!!");
   int landed = 0;
-  for (int16_t c : s.scene.CatchCount) landed += c;
+  for (int16_t c : s.scene.catches.CatchCount) landed += c;
   ASSERT_GE(landed, 1);
   const auto unloads = s.events("unload", "frmC");
   ASSERT_GE(unloads.size(), 2u);
@@ -168,7 +169,7 @@ TEST(Fight, HoldingWhileBlueAndLettingGoWhileRedLandsTheFish) {
   EXPECT_TRUE(named) << name;
   EXPECT_EQ(unloads[1].t - texts[1].t, 3000);
   // The count is on disk already, and the float never passed the limit.
-  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
+  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.catches.CatchCount);
   for (const Event& e : s.events("move", "frmUki")) EXPECT_LE(e.num("left"), 1920 * 15 - 200);
 }
 
@@ -288,7 +289,7 @@ TEST(Fight, LettingGoWhileBlueLosesTheFishAndTheFloatBobsOn) {
   EXPECT_TRUE(s.scene.st.LineOut);
   EXPECT_FALSE(s.scene.st.SequenceBusy);
   EXPECT_TRUE(s.timerOn("frmUki", "Timer1"));
-  for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
+  for (int16_t c : s.scene.catches.CatchCount) EXPECT_EQ(c, 0);
 }
 
 TEST(Fight, TheMenuOpenedMidFightLeavesTheFightAsItWas) {
@@ -462,7 +463,7 @@ TEST(Reel, AnEmptyLineReeledInShowsTheHookAndCountsNothing) {
   s.runUntil(15'000);
   ASSERT_FALSE(s.events("picture", "frmFish").empty());
   EXPECT_EQ(s.events("picture", "frmFish")[0]["src"], "Picture1(99)");
-  for (int16_t c : s.scene.CatchCount) EXPECT_EQ(c, 0);
+  for (int16_t c : s.scene.catches.CatchCount) EXPECT_EQ(c, 0);
   EXPECT_TRUE(s.printed("frmC").empty());
   // Then every fishing window is gone.
   for (const char* w : {"frmUki", "frmFish", "frmL", "frmC", "frmR"})
@@ -483,7 +484,7 @@ TEST(Catch, TheThirteenthSpeciesEarnsTheCertificate) {
   EXPECT_FALSE(s.scene.frmMenu().completeVisible());
   s.desk.at(10, [&] { s.scene.frmFish().getFish(12, true); });
   s.runUntil(10'000);
-  EXPECT_EQ(s.scene.CatchCount[12], 1);
+  EXPECT_EQ(s.scene.catches.CatchCount[12], 1);
   EXPECT_TRUE(s.scene.frmMenu().completeVisible());
   EXPECT_NE(s.ini().find("Complete=1"), std::string::npos);
   EXPECT_EQ(s.tyouka(), "001001001001001001001001001001001001001");
@@ -504,7 +505,7 @@ TEST(Catch, CountsStopAtTheLargestStoredValue) {
   s.start();
   s.desk.at(10, [&] { s.scene.frmFish().getFish(0, true); });
   s.runUntil(10'000);
-  EXPECT_EQ(s.scene.CatchCount[0], 0xFFF);
+  EXPECT_EQ(s.scene.catches.CatchCount[0], 0xFFF);
   EXPECT_EQ(s.tyouka().substr(0, 3), "FFF");
 }
 

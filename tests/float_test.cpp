@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/angler.h"
 #include "float/float_window.h"
 #include "session.h"
 

@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "app/angler.h"
-#include "fish/catalogue.h"
+#include "base/catch_store.h"
 #include "fish/fish_window.h"
-#include "fishing/wait.h"
 #include "float/float_window.h"
 #include "session.h"
 
@@ -124,33 +120,35 @@ TEST(Landing, TheAnglerLiftsTheRodThroughSixPicturesAndTheFishComesAtTheThird) {
   EXPECT_EQ(shown[0].t, t5 + 300);
 }
 
-// The species for each rounded draw r: the first whose running sum of
-// weights reaches r.
-TEST(Catalogue, TheFirstRunningSumThatReachesTheDrawWins) {
-  struct Case {
-    std::int32_t position;
-    std::vector<double> sums;  // running sums, species 0 to 12
-  };
-  constexpr std::int32_t kSpan = 27000;
-  const Case cases[] = {
-      {0, {10, 11, 21, 22, 27, 47, 57, 58, 63, 65, 66, 71, 76}},
-      {kSpan, {2, 4, 6, 9, 10, 20, 30, 32, 37, 40, 50, 55, 60}},
-      {kSpan / 2, {6, 7.5, 13.5, 15.5, 18.5, 33.5, 43.5, 45, 50, 52.5, 58, 63, 68}},
-  };
-  for (const Case& c : cases) {
-    const int total = static_cast<int>(c.sums.back());
-    for (int r = 0; r <= total; ++r) {
-      TestRandom rnd(1);
-      rnd.pin({static_cast<float>(r) / static_cast<float>(total)});
-      const auto want = std::lower_bound(c.sums.begin(), c.sums.end(), r) - c.sums.begin();
-      EXPECT_EQ(ChooseFish(kSpan, c.position, rnd), want) << c.position << " r " << r;
-    }
-  }
-  // Beyond the span the lines go on: at 1.25 spans かれい weighs 0.
-  TestRandom rnd(3);
-  for (int n = 0; n < 5000; ++n) EXPECT_NE(ChooseFish(kSpan, kSpan * 5 / 4, rnd), 4);
-  EXPECT_EQ(FishName(0), "かわはぎ");
-  EXPECT_EQ(FishName(12), "かに");
+TEST(Landing, AFailedSaveIsToldOnceUntilSavingWorksAgain) {
+  Session s;
+  s.start();
+  // From now on no save can succeed: a folder takes the file's place.
+  std::filesystem::create_directories(s.dir / "KVY.ini");
+  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
+  s.castAt(0, 300);
+  s.playFights();
+  s.runUntil(600'000);
+  int landed = 0;
+  for (int16_t c : s.scene.catches.CatchCount) landed += c;
+  ASSERT_GE(landed, 1);
+  const auto boxes = s.events("msgbox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0]["text"], kNotSavedMessage);
+  // Later failing landings say nothing more...
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(s.events("msgbox").size(), 1u);
+  // ...until a save has worked again and the next one fails.
+  std::filesystem::remove(s.dir / "KVY.ini");
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.catches.CatchCount);
+  std::filesystem::remove(s.dir / "KVY.ini");
+  std::filesystem::create_directories(s.dir / "KVY.ini");
+  s.desk.at(s.desk.now() + 10, [&s] { s.scene.catches.SaveLanding(); });
+  s.runFor(100);
+  EXPECT_EQ(s.events("msgbox").size(), 2u);
 }
 
 }  // namespace

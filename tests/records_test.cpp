@@ -33,7 +33,7 @@ TEST(Menu, EndSavesTheCountsAndEnds) {
   Session s;
   s.writeIni("; kept\r\n[Data]\r\nTyouka=002\r\nComplete=1\r\n[Other]\r\nx=1\r\n");
   s.start();
-  s.scene.CatchCount[0] = 3;
+  s.scene.catches.CatchCount[0] = 3;
   ChooseAt(s, 100, "mend");
   EXPECT_FALSE(s.runUntil(1000));
   EXPECT_EQ(s.tyouka(), "003" + std::string(36, '0'));
@@ -61,7 +61,7 @@ TEST(Shaping, AFailureIsToldAndTheCatchesAreKept) {
     Session s;
     s.start();
     s.desk.at(10, [&s, result] {
-      s.scene.CatchCount[0] = 5;
+      s.scene.catches.CatchCount[0] = 5;
       s.desk.failShapesWith(result);
     });
     s.pressAt(20);  // the meter

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/kelvory_sim/command.h"
+#include "base/catch_store.h"
 #include "session.h"
 
 namespace kelvory::testing {
@@ -50,9 +51,9 @@ TEST(Script, StrikingAndFollowingTheColoursLandsAFish) {
   ASSERT_GE(texts.size(), 2u);
   EXPECT_EQ(texts[0]["text"], "HIT!!!");
   int landed = 0;
-  for (int16_t c : s.scene.CatchCount) landed += c;
+  for (int16_t c : s.scene.catches.CatchCount) landed += c;
   EXPECT_GE(landed, 1);
-  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
+  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.catches.CatchCount);
   EXPECT_TRUE(s.events("error").empty());
 }
 
@@ -73,10 +74,10 @@ TEST(Script, AnUntracedRunPlaysTheSameGame) {
     s->runUntil(1'800'000);
   }
   EXPECT_TRUE(untraced.desk.trace().empty());
-  EXPECT_EQ(untraced.scene.CatchCount, traced.scene.CatchCount);
+  EXPECT_EQ(untraced.scene.catches.CatchCount, traced.scene.catches.CatchCount);
   EXPECT_EQ(untraced.ini(), traced.ini());
   int landed = 0;
-  for (int16_t c : traced.scene.CatchCount) landed += c;
+  for (int16_t c : traced.scene.catches.CatchCount) landed += c;
   EXPECT_GE(landed, 10);
   const auto* a = traced.desk.findWindow("frmUki");
   const auto* b = untraced.desk.findWindow("frmUki");

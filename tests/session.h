@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/random.h"
-#include "app/scene.h"
+#include "app/toy_scene.h"
+#include "base/random.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace kelvory::testing {
@@ -86,7 +86,7 @@ class Session {
   std::filesystem::path dir;
   SimDesktop desk;
   TestRandom rnd;
-  Scene scene;
+  ToyScene scene;
 
  private:
   void strikeEveryBite(Desktop::Ms reaction);

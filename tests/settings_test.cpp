@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "base/catch_store.h"
 #include "platform/profile.h"
 
 namespace kelvory {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/pictures.h"
-#include "shapes/shape_table.h"
+#include "base/shape_table.h"
 
 namespace kelvory {
 namespace {

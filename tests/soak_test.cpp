@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 
+#include "base/catch_store.h"
 #include "platform/sim/trace.h"
 #include "session.h"
 
@@ -54,7 +55,8 @@ class Monkey {
         [this](std::string_view line) {
           // Whatever is written is what the program counts at that moment.
           if (sim::fieldOf(line, "ev") == "write" && sim::fieldOf(line, "key") == "Tyouka") {
-            EXPECT_EQ(DecodeCatchCounts(sim::fieldOf(line, "value")), session_->scene.CatchCount);
+            EXPECT_EQ(DecodeCatchCounts(sim::fieldOf(line, "value")),
+                      session_->scene.catches.CatchCount);
             ++checks_;
           }
           return false;
@@ -97,7 +99,7 @@ class Monkey {
     Session& s = *session_;
     s.desk.at(t, std::move(action));
     if (!s.runUntil(t)) {
-      EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
+      EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.catches.CatchCount);
       begin();
     }
   }
@@ -224,7 +226,7 @@ class Monkey {
     }
     s.desk.clearTrace();
     seen_ = 0;
-    EXPECT_EQ(s.scene.CatchCount, landed_) << "at " << s.desk.now();
+    EXPECT_EQ(s.scene.catches.CatchCount, landed_) << "at " << s.desk.now();
     // Never two of one window.
     std::map<std::string, int> names;
     for (const auto* w : s.desk.windows()) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/catch_store.h"
 #include "platform/profile.h"
 #include "records/popup_menu.h"
 #include "session.h"
@@ -47,15 +48,15 @@ TEST(StartUp, ReadsCountsAndCertificateFromTheSettingsFile) {
   Session s;
   s.writeIni("[Data]\r\nTyouka=00a1G2\r\nComplete=1\r\n");
   s.start();
-  EXPECT_EQ(s.scene.CatchCount[0], 10);
-  EXPECT_EQ(s.scene.CatchCount[1], 1);
-  for (std::size_t i = 2; i < 14; ++i) EXPECT_EQ(s.scene.CatchCount[i], 0);
+  EXPECT_EQ(s.scene.catches.CatchCount[0], 10);
+  EXPECT_EQ(s.scene.catches.CatchCount[1], 1);
+  for (std::size_t i = 2; i < 14; ++i) EXPECT_EQ(s.scene.catches.CatchCount[i], 0);
   EXPECT_TRUE(s.scene.frmMenu().completeVisible());
 
   Session fresh;
   fresh.start();
   EXPECT_FALSE(fresh.scene.frmMenu().completeVisible());
-  for (int16_t c : fresh.scene.CatchCount) EXPECT_EQ(c, 0);
+  for (int16_t c : fresh.scene.catches.CatchCount) EXPECT_EQ(c, 0);
 
   Session other;
   other.writeIni("[Data]\nComplete=01\n");
@@ -78,12 +79,13 @@ TEST(StartUp, SurvivesSettingsFilesOfAnyShapeAndKeepsThemWhole) {
     s.writeIni(text);
     s.start();
     ASSERT_TRUE(s.loaded("frmMan"));
-    for (int16_t c : s.scene.CatchCount) EXPECT_TRUE(c >= 0 && c <= 0xFFF);
+    for (int16_t c : s.scene.catches.CatchCount) EXPECT_TRUE(c >= 0 && c <= 0xFFF);
     // Saving writes the counts and loses nothing else of the file.
-    s.scene.CatchCount[1] = 2;
-    ASSERT_TRUE(s.scene.SaveCatchCounts());
+    s.scene.catches.CatchCount[1] = 2;
+    ASSERT_TRUE(s.scene.catches.SaveCatchCounts());
     const std::string after = s.ini();
-    EXPECT_EQ(profile::getValue(after, "Data", "Tyouka"), EncodeCatchCounts(s.scene.CatchCount));
+    EXPECT_EQ(profile::getValue(after, "Data", "Tyouka"),
+              EncodeCatchCounts(s.scene.catches.CatchCount));
     const std::string oldValue = profile::getValue(text, "Data", "Tyouka");
     EXPECT_GE(after.size() + oldValue.size(), text.size()) << text.substr(0, 40);
     if (text.find("[Other]") != std::string::npos) {
@@ -108,7 +110,7 @@ TEST(StartUp, AFileThatCannotBeReadIsToldAndNeverWritten) {
   s.castAt(100, 400);
   s.runUntil(5000);
   EXPECT_TRUE(s.scene.st.LineOut);
-  EXPECT_FALSE(s.scene.SaveCatchCounts());
+  EXPECT_FALSE(s.scene.catches.SaveCatchCounts());
   EXPECT_TRUE(s.events("write").empty());
   EXPECT_TRUE(std::filesystem::is_directory(s.dir / "KVY.ini"));
 }
@@ -130,43 +132,12 @@ TEST(StartUp, AByteOrderMarkHidesNothing) {
   Session s;
   s.writeIni("\xEF\xBB\xBF[Data]\r\nTyouka=007\r\nComplete=1\r\n");
   s.start();
-  EXPECT_EQ(s.scene.CatchCount[0], 7);
+  EXPECT_EQ(s.scene.catches.CatchCount[0], 7);
   EXPECT_TRUE(s.scene.frmMenu().completeVisible());
-  s.scene.CatchCount[0] = 8;
-  ASSERT_TRUE(s.scene.SaveCatchCounts());
+  s.scene.catches.CatchCount[0] = 8;
+  ASSERT_TRUE(s.scene.catches.SaveCatchCounts());
   EXPECT_EQ(s.ini(),
             "\xEF\xBB\xBF[Data]\r\nTyouka=008" + std::string(36, '0') + "\r\nComplete=1\r\n");
-}
-
-TEST(Landing, AFailedSaveIsToldOnceUntilSavingWorksAgain) {
-  Session s;
-  s.start();
-  // From now on no save can succeed: a folder takes the file's place.
-  std::filesystem::create_directories(s.dir / "KVY.ini");
-  s.desk.onEvent("msgbox", [&s] { s.desk.answer(MsgAnswer::Ok); });
-  s.castAt(0, 300);
-  s.playFights();
-  s.runUntil(600'000);
-  int landed = 0;
-  for (int16_t c : s.scene.CatchCount) landed += c;
-  ASSERT_GE(landed, 1);
-  const auto boxes = s.events("msgbox");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0]["text"], kNotSavedMessage);
-  // Later failing landings say nothing more...
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(s.events("msgbox").size(), 1u);
-  // ...until a save has worked again and the next one fails.
-  std::filesystem::remove(s.dir / "KVY.ini");
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(DecodeCatchCounts(s.tyouka()), s.scene.CatchCount);
-  std::filesystem::remove(s.dir / "KVY.ini");
-  std::filesystem::create_directories(s.dir / "KVY.ini");
-  s.desk.at(s.desk.now() + 10, [&s] { s.scene.SaveLanding(); });
-  s.runFor(100);
-  EXPECT_EQ(s.events("msgbox").size(), 2u);
 }
 
 }  // namespace

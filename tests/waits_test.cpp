@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fishing/wait.h"
+#include "base/wait.h"
 #include "platform/form.h"
 #include "session.h"
 

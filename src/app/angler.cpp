@@ -3,13 +3,13 @@
 #include <string>
 
 #include "app/docking.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "assets/pictures.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
 #include "panel/control_panel.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
@@ -53,7 +53,7 @@ void AnglerWindow::load() {
   sea.form.show();
 
   // The counts and the certificate flag were read before anything else.
-  scene.frmMenu().setCompleteVisible(scene.CompleteSaved);
+  scene.frmMenu().setCompleteVisible(scene.catches.CompleteSaved);
 }
 
 void AnglerWindow::warnSoon(std::string text) {

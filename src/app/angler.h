@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "app/angler.h"
-#include "app/scene.h"
+#include "base/scene.h"
 #include "float/float_window.h"
 #include "panel/control_panel.h"
 

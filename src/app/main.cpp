@@ -1,6 +1,6 @@
 #include "app/run.h"
-#include "app/settings.h"
 #include "assets/pictures.h"
+#include "base/settings.h"
 #include "platform/core/program.h"
 
 // The program on a real desktop: the desktop it is linked with takes the

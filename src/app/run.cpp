@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "app/random.h"
-#include "app/scene.h"
+#include "app/toy_scene.h"
+#include "base/random.h"
 
 namespace kelvory {
 
@@ -13,7 +13,7 @@ int RunToy(Desktop& desktop) {
                            std::chrono::system_clock::now().time_since_epoch())
                            .count();
   LcgRandom random(static_cast<std::uint32_t>(clockMs));
-  Scene scene(desktop, random);
+  ToyScene scene(desktop, random);
   scene.start();
   desktop.waitUntil(Desktop::kNever, [] { return false; });
   return 0;

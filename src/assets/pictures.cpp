@@ -64,14 +64,15 @@ constexpr std::array<Xpm, 7> kAngler{angler0_xpm, angler1_xpm, angler2_xpm, angl
                                      angler4_xpm, angler5_xpm, angler6_xpm};
 constexpr std::array<Xpm, 6> kFloat{float0_xpm, float1_xpm, float2_xpm,
                                     float3_xpm, float4_xpm, float5_xpm};
-constexpr std::array<Xpm, 13> kFish{fish0_xpm,  fish1_xpm,  fish2_xpm, fish3_xpm, fish4_xpm,
-                                    fish5_xpm,  fish6_xpm,  fish7_xpm, fish8_xpm, fish9_xpm,
-                                    fish10_xpm, fish11_xpm, fish12_xpm};
+// One fish and one history picture per species, in catalogue order.
+constexpr std::array kFish{fish0_xpm,  fish1_xpm,  fish2_xpm, fish3_xpm, fish4_xpm,
+                           fish5_xpm,  fish6_xpm,  fish7_xpm, fish8_xpm, fish9_xpm,
+                           fish10_xpm, fish11_xpm, fish12_xpm};
 constexpr std::array<Xpm, 4> kCap{cap0_xpm, cap1_xpm, cap2_xpm, cap3_xpm};
-constexpr std::array<Xpm, 13> kHistory{history0_xpm, history1_xpm, history2_xpm,  history3_xpm,
-                                       history4_xpm, history5_xpm, history6_xpm,  history7_xpm,
-                                       history8_xpm, history9_xpm, history10_xpm, history11_xpm,
-                                       history12_xpm};
+constexpr std::array kHistory{history0_xpm, history1_xpm, history2_xpm,  history3_xpm,
+                              history4_xpm, history5_xpm, history6_xpm,  history7_xpm,
+                              history8_xpm, history9_xpm, history10_xpm, history11_xpm,
+                              history12_xpm};
 
 // Each picture decoded on first use; the cache lives as long as the program.
 const Bitmap& Cached(Xpm xpm) {

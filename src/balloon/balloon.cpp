@@ -1,10 +1,10 @@
 #include "balloon/balloon.h"
 
-#include "app/fonts.h"
-#include "app/scene.h"
 #include "assets/pictures.h"
+#include "base/fonts.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 
 namespace kelvory {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

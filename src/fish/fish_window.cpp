@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <string>
 
-#include "app/angler.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "assets/pictures.h"
 #include "balloon/balloon.h"
-#include "fish/catalogue.h"
-#include "fishing/wait.h"
+#include "base/catalogue.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "float/float_window.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
@@ -38,9 +37,6 @@ void Splash(Scene& scene, FloatWindow& uki, bool first) {
   ApplyShape(scene, first ? shape::kSpray : shape::kSprayHigh, uki.form);
   uki.setFrame(first ? 4 : 5);
 }
-
-// A count stops at the largest value the settings file can hold.
-constexpr std::int16_t kMaxCount = 0xFFF;
 
 }  // namespace
 
@@ -101,16 +97,13 @@ void FishWindow::dragFloat() {
 }
 
 void FishWindow::count(std::int32_t fishIndex) {
-  std::int16_t& n = scene.CatchCount[static_cast<std::size_t>(fishIndex)];
-  n = std::min<std::int16_t>(static_cast<std::int16_t>(n + 1), kMaxCount);
+  CatchStore& store = scene.catches;
+  store.Add(fishIndex);
   // Saved at once, so a catch survives however the program ends later.
-  scene.SaveLanding();
-  const bool complete =
-      std::all_of(scene.CatchCount.begin(), scene.CatchCount.begin() + kSpeciesCount,
-                  [](std::int16_t c) { return c != 0; });
+  store.SaveLanding();
   // Once the file holds it, every later catch would only write it again.
-  if (complete && !scene.CompleteSaved) {
-    scene.CompleteSaved = scene.SaveComplete();
+  if (store.Complete() && !store.CompleteSaved) {
+    store.CompleteSaved = store.SaveComplete();
     scene.frmMenu().setCompleteVisible(true);
   }
 }

@@ -1,9 +1,8 @@
 #include "fishing/cast.h"
 
-#include "app/angler.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
-#include "fishing/wait.h"
+#include "base/scene.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "float/float_window.h"
 
 namespace kelvory {

@@ -1,15 +1,14 @@
 #include "fishing/fight.h"
 
-#include "app/angler.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "balloon/balloon.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "fishing/landing.h"
-#include "fishing/wait.h"
 #include "float/float_window.h"
 #include "panel/control_panel.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
@@ -65,8 +64,8 @@ bool HalfStep(Scene& scene, FloatWindow& uki, int frame) {
 
 void LoseFish(Scene& scene, FloatWindow& uki) {
   scene.frmCon().Picture1.setBackColor(kBlue);
-  AnglerWindow& man = scene.frmMan();
-  man.Timer1.setEnabled(false);
+  GameWindow& man = scene.frmMan();
+  scene.shakeRod(false);
   Form& f = uki.form;
   f.setLeft(f.left() + Half(f.width()));
   ApplyShape(scene, shape::kFloatUpright, f);
@@ -77,7 +76,7 @@ void LoseFish(Scene& scene, FloatWindow& uki) {
   ShowBalloon(scene, "バレタ！！", man.form.left() + Half(man.form.width()), man.form.top(),
               BalloonSide::Right);
   scene.frmV().form.hide();
-  man.setFrame(5);
+  scene.setAnglerFrame(5);
   ApplyShape(scene, shape::Angler(5), man.form);
   WaitMs(scene, 1500);
   scene.st.SequenceBusy = false;
@@ -95,7 +94,7 @@ void FightFish(Scene& scene) {
   }
   Form& f = uki->form;
   GameWindow& sea = scene.frmSea();
-  AnglerWindow& man = scene.frmMan();
+  GameWindow& man = scene.frmMan();
 
   st.FishSpan = Round(sea.form.width() * 0.9);
   st.FishPosition = Round(f.left());
@@ -114,7 +113,7 @@ void FightFish(Scene& scene) {
     return;
   }
 
-  man.Timer1.setEnabled(true);
+  scene.shakeRod(true);
   ShowBalloon(scene, "HIT!!!", man.form.left() + Half(man.form.width()), man.form.top(),
               BalloonSide::Right);
   Form& marker = scene.frmV().form;
@@ -135,11 +134,16 @@ void FightFish(Scene& scene) {
       st.Reeling = false;
       continue;
     }
-    if (st.ColourTicks >= 2) {
+    // Every kColourTicks ticks the button may change colour: from blue to
+    // red one time in kToRedOdds, back to blue one time in kToBlueOdds.
+    constexpr std::int32_t kColourTicks = 2;
+    constexpr double kToRedOdds = 4.0;
+    constexpr double kToBlueOdds = 2.0;
+    if (st.ColourTicks >= kColourTicks) {
       if (blue) {
-        if (Int(scene.rnd.next() * 4.0) == 1) SetFishColour(scene, kRed);
+        if (Int(scene.rnd.next() * kToRedOdds) == 1) SetFishColour(scene, kRed);
       } else if (red) {
-        if (Int(scene.rnd.next() * 2.0) == 1) SetFishColour(scene, kBlue);
+        if (Int(scene.rnd.next() * kToBlueOdds) == 1) SetFishColour(scene, kBlue);
       }
       st.ColourTicks = 0;
     }

@@ -3,13 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "app/angler.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "assets/pictures.h"
-#include "fishing/wait.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {
@@ -44,6 +43,17 @@ void SizeForFrame(int k, Form& form) {
   }
 }
 
+// Once the bite delay has run out, each tick draws one of kTickOutcomes
+// outcomes: one is a bite, one a dip to half the float's height, one a dip to
+// a third; every other one is a bob.
+constexpr double kTickOutcomes = 30.0;
+// A bob pulls the float kBobDepth twips below the water line, and up to
+// kBobSpread twips more.
+constexpr std::int32_t kBobDepth = 30;
+constexpr double kBobSpread = 20.0;
+constexpr std::int32_t kHalfDip = 2;
+constexpr std::int32_t kThirdDip = 3;
+
 }  // namespace
 
 FloatWindow::FloatWindow(Scene& s)
@@ -74,7 +84,7 @@ void FloatWindow::tick() {
   if (BiteDelay > 0) {
     --BiteDelay;
   } else {
-    switch (Int(scene.rnd.next() * 30.0)) {
+    switch (Int(scene.rnd.next() * kTickOutcomes)) {
       case 1:
         event = Event::Bite;
         break;
@@ -92,7 +102,7 @@ void FloatWindow::tick() {
   const double h = form.height();
   switch (event) {
     case Event::Bob: {
-      ukihikuhiku(Int(scene.rnd.next() * 20.0) + WaterTop + 30, false);
+      ukihikuhiku(Int(scene.rnd.next() * kBobSpread) + WaterTop + kBobDepth, false);
       if (!alive()) return;
       if (Int(scene.rnd.next() * 3.0) == 1) {
         const float d = static_cast<float>(Int(scene.rnd.next() * 40.0 - 20.0));
@@ -114,10 +124,10 @@ void FloatWindow::tick() {
       break;
     }
     case Event::HalfDip:
-      ukihikuhiku(WaterTop + Round(h) / 2, false);
+      ukihikuhiku(WaterTop + Round(h) / kHalfDip, false);
       break;
     case Event::ThirdDip:
-      ukihikuhiku(WaterTop + Round(h) / 3, false);
+      ukihikuhiku(WaterTop + Round(h) / kThirdDip, false);
       break;
     case Event::Bite:
       bite(h);

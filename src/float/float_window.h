@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

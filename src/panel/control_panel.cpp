@@ -2,19 +2,18 @@
 
 #include <cstdio>
 
-#include "app/angler.h"
-#include "app/fonts.h"
-#include "app/scene.h"
-#include "app/vbmath.h"
 #include "assets/pictures.h"
+#include "base/fonts.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
+#include "base/vbmath.h"
+#include "base/wait.h"
 #include "fishing/cast.h"
 #include "fishing/fight.h"
 #include "fishing/landing.h"
-#include "fishing/wait.h"
 #include "float/float_window.h"
 #include "records/popup_menu.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 
 namespace kelvory {
 namespace {
@@ -174,10 +173,10 @@ void ControlPanel::DoCast() {
   FishingState& st = scene.st;
   scene.rnd.reseed(scene.desktop.now());
   scene.unloadFloat();
-  AnglerWindow& man = scene.frmMan();
+  GameWindow& man = scene.frmMan();
   for (int i = 0; i <= 4; ++i) {
     WaitMs(scene, 100);
-    man.setFrame(i);
+    scene.setAnglerFrame(i);
     ApplyShape(scene, shape::Angler(i), man.form);
   }
   FloatWindow& uki = scene.frmUki();
@@ -187,7 +186,7 @@ void ControlPanel::DoCast() {
   if (!uki.alive()) return;
   st.FloatUnder = false;
   uki.form.sendToBack();
-  man.setFrame(5);
+  scene.setAnglerFrame(5);
   ApplyShape(scene, shape::Angler(5), man.form);
   uki.Timer1.setEnabled(true);
 }
@@ -197,9 +196,9 @@ bool ControlPanel::strikeAndReel() {
   st.SequenceBusy = true;
   if (FloatWindow* uki = scene.frmUkiIfLoaded()) uki->Timer1.setEnabled(false);
   st.StrikeFlag = true;
-  AnglerWindow& man = scene.frmMan();
+  GameWindow& man = scene.frmMan();
   ApplyShape(scene, shape::Angler(6), man.form);
-  man.setFrame(6);
+  scene.setAnglerFrame(6);
   WaitMs(scene, 50);
   if (st.FloatUnder && st.UnderTime != -1) {
     st.ColourTicks = 0;
@@ -207,7 +206,7 @@ bool ControlPanel::strikeAndReel() {
     return false;
   }
 
-  man.Timer1.setEnabled(true);
+  scene.shakeRod(true);
   const double seaTop = scene.TaskbarTop - scene.frmSea().form.height();
   while (st.Reeling) {
     scene.desktop.processPending();
@@ -220,12 +219,12 @@ bool ControlPanel::strikeAndReel() {
     }
     uki->PlayerHiku(seaTop - 30, FloatWindow::Hiku::PullOnly);
   }
-  man.Timer1.setEnabled(false);
+  scene.shakeRod(false);
   if (FloatWindow* uki = scene.frmUkiIfLoaded()) {
     uki->PlayerHiku(seaTop, FloatWindow::Hiku::ReturnOnly);
     if (st.FloatUnder && uki->alive()) uki->Timer1.setEnabled(true);
   }
-  man.setFrame(5);
+  scene.setAnglerFrame(5);
   ApplyShape(scene, shape::Angler(5), man.form);
   return true;
 }

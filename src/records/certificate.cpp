@@ -1,7 +1,7 @@
 #include "records/certificate.h"
 
-#include "app/scene.h"
 #include "assets/pictures.h"
+#include "base/scene.h"
 
 namespace kelvory {
 namespace {

@@ -3,7 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "app/game_window.h"
+#include "base/catalogue.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 
@@ -16,7 +17,7 @@ class HistoryWindow final : public GameWindow {
   void mouseMove(ControlId ctrl);
   void clicked(ControlId ctrl);
 
-  std::array<Control*, 13> Picture1{};
+  std::array<Control*, kSpeciesCount> Picture1{};
   Control* Label2 = nullptr;
   Control* Command1 = nullptr;
   Control* Command2 = nullptr;

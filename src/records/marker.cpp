@@ -1,8 +1,8 @@
 #include "records/marker.h"
 
-#include "app/scene.h"
+#include "base/scene.h"
+#include "base/shape_table.h"
 #include "shapes/apply_shape.h"
-#include "shapes/shape_table.h"
 #include "shapes/size_setters.h"
 
 namespace kelvory {

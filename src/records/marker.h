@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

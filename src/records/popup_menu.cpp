@@ -1,6 +1,6 @@
 #include "records/popup_menu.h"
 
-#include "app/scene.h"
+#include "base/scene.h"
 #include "records/certificate.h"
 #include "records/history.h"
 #include "records/version.h"
@@ -76,7 +76,7 @@ void PopupMenu::mComplete() {
 }
 
 void PopupMenu::mend() {
-  if (!scene.SaveCatchCounts()) {
+  if (!scene.catches.SaveCatchCounts()) {
     scene.desktop.messageBox(kNotSavedMessage, MsgButtons::Ok, MsgIcon::Warning);
   }
   scene.end();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/game_window.h"
+#include "base/game_window.h"
 
 namespace kelvory {
 

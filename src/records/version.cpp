@@ -1,8 +1,11 @@
 #include "records/version.h"
 
-#include "app/fonts.h"
-#include "app/scene.h"
+#include <string>
+
 #include "assets/pictures.h"
+#include "base/fonts.h"
+#include "base/scene.h"
+#include "kelvory_version.h"
 
 namespace kelvory {
 namespace {
@@ -15,9 +18,12 @@ WindowDesc VersionDesc() {
           .geometry = {0, 0, 3945, 1125}};
 }
 
-ControlDesc Text(const char* name, Twips box, const char* text, Font font) {
-  return {
-      .name = name, .kind = ControlKind::Label, .box = box, .text = text, .font = std::move(font)};
+ControlDesc Text(const char* name, Twips box, std::string text, Font font) {
+  return {.name = name,
+          .kind = ControlKind::Label,
+          .box = box,
+          .text = std::move(text),
+          .font = std::move(font)};
 }
 
 ControlDesc Rule(const char* name, double y, Rgb colour, int width) {
@@ -45,7 +51,7 @@ VersionWindow::VersionWindow(Scene& s)
   form.add(IconImage()).setPicture({&assets::icon(), "Image1"});
   form.add(
       Text("Label2(0)", {645, 150, 2385, 285}, "Kelvory", {"Times New Roman", 14, true, true}));
-  form.add(Text("Label2(1)", {1515, 525, 1515, 285}, "Version 1.1.0",
+  form.add(Text("Label2(1)", {1515, 525, 1515, 285}, "Version " + std::string(kVersion),
                 {"Times New Roman", 9.75, true, true}));
   form.add(Rule("Line1(2)", 870, kWhite, 1));
   form.add(Rule("Line1(3)", 885, kBlack, 2));

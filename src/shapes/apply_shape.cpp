@@ -1,6 +1,6 @@
 #include "shapes/apply_shape.h"
 
-#include "app/scene.h"
+#include "base/scene.h"
 #include "platform/form.h"
 
 namespace kelvory {
@@ -19,7 +19,7 @@ void Apply(Scene& scene, Form& window, const Shape& shape) {
       break;
   }
   // The program cannot go on, but the catches need not be lost with it.
-  scene.SaveCatchCounts();
+  scene.catches.SaveCatchCounts();
   scene.end();
 }
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
+#include "base/catch_store.h"
+#include "base/settings.h"
 #include "platform/profile.h"
 
 namespace {

@@ -3,10 +3,17 @@
 # DLL but the system's own, it is small, and it carries its icon, version
 # and manifest.
 #
-# usage: check-exe.sh path/to/kelvory.exe
+# usage: check-exe.sh path/to/kelvory.exe [VERSION]
+# (VERSION: that of the build tree the program is in, by default)
 set -u
 
-exe=${1:?usage: check-exe.sh path/to/kelvory.exe}
+exe=${1:?usage: check-exe.sh path/to/kelvory.exe [VERSION]}
+if [[ -n ${2:-} ]]; then
+  version=$2
+else
+  # The program lies in <build>/src/platform/win32/.
+  version=$("$(dirname "$0")/../../scripts/version" "$(dirname "$exe")/../../..") || exit 1
+fi
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 limit=$((2 * 1024 * 1024))
 # What every Windows since 7 has in System32; comctl32 v6 comes through the
@@ -53,7 +60,7 @@ done
 if command -v strings >/dev/null 2>&1; then
   info=$(strings -el "$exe")
   grep -A1 -x ProductName <<<"$info" | grep -qx Kelvory || fail "ProductName is not Kelvory"
-  grep -A1 -x FileVersion <<<"$info" | grep -qx 1.1.0.0 || fail "FileVersion is not 1.1.0.0"
+  grep -A1 -x FileVersion <<<"$info" | grep -qxF "$version.0" || fail "FileVersion is not $version.0"
   grep -qx FileDescription <<<"$info" || fail "no FileDescription"
 fi
 

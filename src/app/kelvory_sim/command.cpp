@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/kelvory_sim/shapes_dump.h"
-#include "app/random.h"
-#include "app/scene.h"
+#include "app/toy_scene.h"
+#include "base/random.h"
 #include "platform/sim/sim_desktop.h"
 
 namespace kelvory {
@@ -156,7 +156,7 @@ int RunSimCommand(std::span<const std::string_view> args, std::ostream& out, std
   apply(desk, std::move(script));
   int status = 0;
   try {
-    Scene scene(desk, rnd);
+    ToyScene scene(desk, rnd);
     try {
       scene.start();
       desk.run(settings.until);

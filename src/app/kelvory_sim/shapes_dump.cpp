@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "assets/pictures.h"
-#include "shapes/shape_table.h"
+#include "base/shape_table.h"
 
 namespace kelvory {
 

@@ -11,11 +11,8 @@ class Scene;
 // pause. Returns at once, handling nothing, for 0 or less.
 void WaitMs(Scene& scene, double ms);
 
-// The display name of species index (0 to 12); empty for any other index.
+// The display name of species index (below kSpeciesCount); empty for any
+// other index.
 std::string FishName(int index);
-
-// Kept for the panel's repaint: the panel is not made top-most, so this
-// makes no call and reports that.
-bool MakeTopMost();
 
 }  // namespace kelvory

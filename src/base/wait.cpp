@@ -1,9 +1,9 @@
-#include "fishing/wait.h"
+#include "base/wait.h"
 
 #include <cmath>
 
-#include "app/scene.h"
-#include "fish/catalogue.h"
+#include "base/catalogue.h"
+#include "base/scene.h"
 
 namespace kelvory {
 
@@ -19,7 +19,5 @@ std::string FishName(int index) {
   if (index < 0 || index >= kSpeciesCount) return {};
   return std::string(GetFishInfo(index).Name);
 }
-
-bool MakeTopMost() { return false; }
 
 }  // namespace kelvory

@@ -1,10 +1,10 @@
-#include "fish/catalogue.h"
+#include "base/catalogue.h"
 
 #include <array>
 #include <cmath>
 
-#include "app/random.h"
-#include "app/vbmath.h"
+#include "base/random.h"
+#include "base/vbmath.h"
 
 namespace kelvory {
 namespace {

@@ -1,8 +1,9 @@
-#include "shapes/shape_table.h"
+#include "base/shape_table.h"
 
 #include <algorithm>
 
 #include "assets/pictures.h"
+#include "base/catalogue.h"
 
 namespace kelvory {
 namespace {
@@ -132,7 +133,7 @@ std::optional<ShapeSource> SourceOf(int index) {
   for (int frame = 0; frame < 6; ++frame)
     if (index == shape::FloatFrame(frame))
       return ShapeSource{&assets::floatFrame(frame), kBlackKey};
-  for (int species = 0; species < 13; ++species)
+  for (int species = 0; species < kSpeciesCount; ++species)
     if (index == shape::Fish(species)) return ShapeSource{&assets::fish(species), kFishKey};
   if (index == shape::kEmptyHook) return ShapeSource{&assets::emptyHook(), kHookKey};
   return std::nullopt;

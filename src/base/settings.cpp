@@ -1,6 +1,4 @@
-#include "app/settings.h"
-
-#include <cctype>
+#include "base/settings.h"
 
 namespace kelvory {
 
@@ -36,36 +34,6 @@ std::optional<std::string> ReadSetting(Desktop& desktop, std::string_view sectio
 bool WriteSetting(Desktop& desktop, std::string_view section, std::string_view key,
                   std::string_view value) {
   return desktop.writeProfileString(section, key, value, SettingsPath(desktop.programFolder()));
-}
-
-CatchCounts DecodeCatchCounts(std::string_view tyouka) {
-  CatchCounts counts{};
-  for (std::size_t i = 0; i < 13; ++i) {
-    const std::size_t start = 3 * i;
-    if (start >= tyouka.size()) break;
-    const std::string_view group = tyouka.substr(start, 3);
-    int value = 0;
-    for (char c : group) {
-      if (!std::isxdigit(static_cast<unsigned char>(c))) break;
-      value = value * 16 + (std::isdigit(static_cast<unsigned char>(c))
-                                ? c - '0'
-                                : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10);
-    }
-    counts[i] = static_cast<std::int16_t>(value);
-  }
-  return counts;
-}
-
-std::string EncodeCatchCounts(const CatchCounts& counts) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (std::size_t i = 0; i < 13; ++i) {
-    const unsigned v = static_cast<std::uint16_t>(counts[i]) & 0xFFFu;
-    out += kHex[(v >> 8) & 0xF];
-    out += kHex[(v >> 4) & 0xF];
-    out += kHex[v & 0xF];
-  }
-  return out;
 }
 
 }  // namespace kelvory

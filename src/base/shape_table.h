@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "base/catalogue.h"
 #include "platform/types.h"
 
 namespace kelvory {
@@ -42,11 +43,12 @@ constexpr int kFloatTiltedLeft = 8;
 constexpr int kFloatFlat = 9;
 constexpr int kFloatTiltedRight = 10;
 constexpr int kFirstFish = 11;  // species k is shape 11 + k
-constexpr int kSpray = 24;      // the float going under, frames 4 and 5
-constexpr int kSprayHigh = 25;
-constexpr int kEmptyHook = 26;
-constexpr int kMarker = 27;
-constexpr int kUnused = 28;
+// The float going under, frames 4 and 5 (shapes 24 and 25 with 13 species).
+constexpr int kSpray = kFirstFish + kSpeciesCount;
+constexpr int kSprayHigh = kSpray + 1;
+constexpr int kEmptyHook = kSpray + 2;
+constexpr int kMarker = kSpray + 3;
+constexpr int kUnused = kSpray + 4;
 
 constexpr int Angler(int frame) { return kAngler + frame; }
 constexpr int Fish(int species) { return kFirstFish + species; }
@@ -69,7 +71,7 @@ constexpr int kRightWithTail = 3;
 using BalloonShapeTable = std::array<ShapeRecord, 5>;
 
 // The picture whose mask gives shape index, and its key colour; none for
-// the marker's triangle (27) and the unused last entry.
+// the marker's triangle and the unused last entry.
 struct ShapeSource {
   const Bitmap* picture;
   std::uint32_t key;

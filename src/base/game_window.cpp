@@ -1,6 +1,6 @@
-#include "app/game_window.h"
+#include "base/game_window.h"
 
-#include "app/scene.h"
+#include "base/scene.h"
 
 namespace kelvory {
 
