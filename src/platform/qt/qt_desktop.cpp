@@ -19,6 +19,7 @@
 #include "assets/pictures.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_window.h"
+#include "platform/qt/qt_work_area.h"
 
 namespace kelvory {
 namespace {
@@ -81,7 +82,7 @@ ScreenMetrics QtDesktop::metrics() const {
     const QRect all = screen->geometry();
     m.widthPx = all.width();
     m.heightPx = all.height();
-    m.workAreaBottomPx = screen->availableGeometry().bottom() + 1;
+    m.workAreaBottomPx = qt::WorkAreaBottom(*screen);
   }
   const QMargins frame = resources_.dialogFrame();
   m.dialogFrameWidthPx = frame.left() + frame.right();
