@@ -132,7 +132,8 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
   void queue() {
     // Once for a burst of changes, after Qt has seen the event too.
     queued_ = true;
-    QMetaObject::invokeMethod(this, [this] { restack(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { restack(); }, Qt::QueuedConnection);
   }
   xcb_window_t root_ = XCB_WINDOW_NONE;
   bool queued_ = false;
