@@ -364,7 +364,16 @@ void DeskWindow::applyVisibility() {
   const bool cutAway = shape_ && shape_->empty();
   const bool area = frame_ == Frame::Dialog ? !box.isEmpty() : !OnScreen(box).isEmpty();
   const bool show = visibility_.onScreen(frame_, area && !cutAway);
+  const bool appears = show && !isVisible();
   setVisible(show);
+  // A figure shown afresh is mapped where it stood among the windows.
+  if (appears && frame_ != Frame::Dialog) KeepAboveManagedWindows(*this);
+}
+
+void DeskWindow::sendToBack() {
+  lower();
+  // Back among the figures, still above the managed windows.
+  if (frame_ != Frame::Dialog) KeepAboveManagedWindows(*this);
 }
 
 void DeskWindow::setCovered(bool covered) {

@@ -104,7 +104,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   void setWanted(bool shown, bool modal) override;
   void setCovered(bool covered) override;
   void allowInput(bool) override {}
-  void sendToBack() override { lower(); }
+  void sendToBack() override;
   void bringToFront() override { raise(); }
   void retire() override { QWidget::hide(); }
   ShapeResult setShape(std::vector<PixelRect> rects) override;

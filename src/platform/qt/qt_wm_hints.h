@@ -17,8 +17,8 @@ namespace kelvory::qt {
 void PassInputThrough(QWidget& window);
 
 // Keeps an override-redirect window above every managed window, in the
-// order the figures have among themselves. Call once the window exists,
-// and forget it before it goes.
+// order the figures have among themselves. Call once the window exists
+// and each time it is shown afresh; forget it before it goes.
 void KeepAboveManagedWindows(QWidget& window);
 void ForgetKeepAbove(QWidget& window);
 

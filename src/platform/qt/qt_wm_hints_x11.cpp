@@ -71,13 +71,12 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     if (type != "xcb_generic_event_t" || queued_) return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const auto kind = event->response_type & 0x7F;
-    if (kind == XCB_CONFIGURE_NOTIFY) {
-      const auto* e = static_cast<const xcb_configure_notify_event_t*>(message);
-      // Our own restacking is not a reason to restack.
-      if (e->event == root_ && !windows.contains(e->window)) queue();
-    } else if (kind == XCB_MAP_NOTIFY) {
-      // A figure shown afresh is mapped where it stood.
-      if (static_cast<const xcb_map_notify_event_t*>(message)->event == root_) queue();
+    // Configure and map notifications share their first fields. Our own
+    // restacking and showing are no reason to restack.
+    const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
+    if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && e->event == root_ &&
+        !windows.contains(e->window)) {
+      queue();
     }
     return false;
   }
@@ -92,6 +91,7 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     const int count = xcb_query_tree_children_length(tree.get());
     std::vector<xcb_get_window_attributes_cookie_t> cookies;
     for (int i = 0; i < count; ++i) cookies.push_back(xcb_get_window_attributes(c, children[i]));
+    const std::set<xcb_window_t> frames = managedFrames(c);
     std::vector<xcb_window_t> ours;  // bottom to top
     int lowestOurs = count, topManaged = -1;
     for (int i = 0; i < count; ++i) {
@@ -100,7 +100,7 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
       if (windows.contains(children[i])) {
         ours.push_back(children[i]);
         lowestOurs = std::min(lowestOurs, i);
-      } else if (a->override_redirect == 0) {
+      } else if (frames.contains(children[i])) {
         topManaged = i;
       }
     }
@@ -120,6 +120,7 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     xcb_connection_t* c = Connection();
     if (c == nullptr || !qGuiApp) return;
     root_ = Root(c);
+    clientList_ = Atom(c, "_NET_CLIENT_LIST");
     // Adds the root's children's changes to what Qt already hears from it.
     const auto a =
         Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root_), nullptr));
@@ -129,6 +130,25 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     xcb_flush(c);
     qGuiApp->installNativeEventFilter(this);
   }
+  // The root's children that hold the manager's clients: their frames
+  // (which a manager may make override-redirect too), or themselves.
+  std::set<xcb_window_t> managedFrames(xcb_connection_t* c) const {
+    constexpr int kDeepest = 4;  // a frame, a wrapper, the client
+    std::set<xcb_window_t> frames;
+    for (xcb_window_t w : Cardinals(c, root_, clientList_, XCB_ATOM_WINDOW)) {
+      for (int depth = 0; depth < kDeepest; ++depth) {
+        const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
+        if (!tree) break;
+        if (tree->parent == root_) {
+          frames.insert(w);
+          break;
+        }
+        w = tree->parent;
+      }
+    }
+    return frames;
+  }
+
   void queue() {
     // Once for a burst of changes, after Qt has seen the event too.
     queued_ = true;
@@ -136,6 +156,7 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
         this, [this] { restack(); }, Qt::QueuedConnection);
   }
   xcb_window_t root_ = XCB_WINDOW_NONE;
+  xcb_atom_t clientList_ = XCB_ATOM_NONE;
   bool queued_ = false;
 };
 
