@@ -68,14 +68,14 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
   std::set<xcb_window_t> windows;
 
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-    if (type != "xcb_generic_event_t" || queued_) return false;
+    if (type != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     const auto kind = event->response_type & 0x7F;
     // Configure and map notifications share their first fields. Our own
     // restacking and showing are no reason to restack.
     const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
     if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && e->event == root_ &&
-        !windows.contains(e->window)) {
+        !windows.contains(e->window) && !queued_) {
       queue();
     }
     return false;

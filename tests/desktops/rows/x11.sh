@@ -28,11 +28,11 @@ wait_for_wm() {
   return 1
 }
 
-# Waits (10 s) until the work area ends above the screen's bottom; sets
+# Waits (20 s) until the work area ends above the screen's bottom; sets
 # bar_top there.
 wait_for_workarea() {
   local _ bottom
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     bottom=$(xprop -root _NET_WORKAREA 2>/dev/null | awk -F'[=,]' 'NF >= 5 { print $3 + $5 }')
     if [[ -n $bottom ]] && ((bottom < height)); then
       bar_top=$bottom
