@@ -7,7 +7,10 @@ row_needs() { echo i3 i3bar i3-msg "$(x11_needs)"; }
 
 row_start() {
   local _ bar
-  printf '%s\n' 'font pango:monospace 8' 'bar {' '  position bottom' '}' >"$work/i3.conf"
+  # No borders, so that a tiled window reaches the bar; a status line that
+  # stays as it is.
+  printf '%s\n' '# i3 config file (v4)' 'font pango:monospace 8' 'default_border none' 'bar {' '  position bottom' \
+    "  status_command echo idle; exec sleep 120" '}' >"$work/i3.conf"
   i3 -c "$work/i3.conf" >"$work/wm.log" 2>&1 &
   wm_pid=$!
   wait_for_wm

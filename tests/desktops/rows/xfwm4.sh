@@ -1,5 +1,5 @@
 # XFCE: xfwm4 with its compositor and an xfce4-panel along the bottom (task
-# list, pager, clock), on a session bus of its own for their settings.
+# list, pager, clock at the right end), on a session bus of its own for their settings.
 source "$here/rows/x11.sh"
 wm_pid="" bar_pid="" bus_pid=""
 
@@ -8,8 +8,11 @@ row_needs() { echo xfwm4 xfce4-panel dbus-daemon "$(x11_needs)"; }
 row_start() {
   local conf=$HOME/.config/xfce4/xfconf/xfce-perchannel-xml plugins="" i=1 plugin
   mkdir -p "$conf"
-  for plugin in tasklist pager clock; do
-    plugins+="<property name=\"plugin-$i\" type=\"string\" value=\"$plugin\"/>"
+  # A separator that takes the room left puts the clock at the right end.
+  for plugin in tasklist pager separator clock; do
+    plugins+="<property name=\"plugin-$i\" type=\"string\" value=\"$plugin\">"
+    [[ $plugin == separator ]] && plugins+='<property name="expand" type="bool" value="true"/>'
+    plugins+="</property>"
     i=$((i + 1))
   done
   cat >"$conf/xfce4-panel.xml" <<XML
@@ -25,6 +28,7 @@ row_start() {
       <property name="size" type="uint" value="30"/>
       <property name="plugin-ids" type="array">
         <value type="int" value="1"/><value type="int" value="2"/><value type="int" value="3"/>
+        <value type="int" value="4"/>
       </property>
     </property>
   </property>
