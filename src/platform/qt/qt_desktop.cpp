@@ -21,6 +21,7 @@
 #include "platform/core/screen_layout.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_window.h"
+#include "platform/qt/qt_work_area.h"
 
 namespace kelvory {
 namespace {
@@ -70,7 +71,7 @@ ScreenMetrics QtDesktop::metrics() const {
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     read.width = screen->geometry().width();
     read.height = screen->geometry().height();
-    read.workAreaBottom = screen->availableGeometry().bottom() + 1;
+    read.workAreaBottom = qt::WorkAreaBottom(*screen);
   }
   return LayoutMetrics(read, resources_.grid());
 }

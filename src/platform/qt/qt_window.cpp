@@ -2,10 +2,12 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QRegion>
+#include <QScreen>
 #include <QTimer>
 #include <optional>
 
@@ -51,9 +53,14 @@ void DrawPicture(QPainter& painter, const QImage& image, int scale) {
   painter.drawImage(QRect(0, 0, image.width() * scale, image.height() * scale), image);
 }
 
-// The scene stays above ordinary windows and never takes the focus.
-constexpr Qt::WindowFlags kSceneFlags =
-    Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus;
+// The scene stays above ordinary windows and never takes the focus. On X11
+// its windows bypass the window manager (override-redirect): a tiling one
+// would tile or float and enlarge them, and every one would frame, place or
+// (for a utility window transient for Qt's unmapped client leader) hide
+// them; unmanaged, they stand where the game puts them and in no task list.
+constexpr Qt::WindowFlags kSceneFlags = Qt::FramelessWindowHint | Qt::Tool |
+                                        Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
+                                        Qt::X11BypassWindowManagerHint;
 
 Qt::WindowFlags FlagsFor(Frame frame) {
   switch (frame) {
@@ -69,6 +76,13 @@ Qt::WindowFlags FlagsFor(Frame frame) {
       break;
   }
   return kSceneFlags;
+}
+
+// The part of a figure's box on the screen under its centre.
+QRect OnScreen(const QRect& box) {
+  const QScreen* screen = QGuiApplication::screenAt(box.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? box & screen->geometry() : box;
 }
 
 // The thin frame's border, drawn inside the window's own rectangle.
@@ -245,6 +259,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     if (frame_ == Frame::None) PassInputThrough(*this);
+    KeepAboveManagedWindows(*this);
   }
   // The description gives a dialog's client area; the geometry is the frame's.
   twips_ = frame_ == Frame::Dialog
@@ -254,7 +269,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
 }
 
 DeskWindow::~DeskWindow() {
-  if (frame_ == Frame::None) ForgetInputPassThrough(*this);
+  if (frame_ != Frame::Dialog) ForgetKeepAbove(*this);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -278,15 +293,23 @@ void DeskWindow::relayout(bool rescaled) {
     setGeometry(client);
     surface_->setGeometry(0, 0, client.width(), client.height());
   } else {
-    setGeometry(box);
+    // The native window is cut at the screen's edges (the game's box stays
+    // as set): no window manager then slides it back over a panel.
+    const QRect shown = OnScreen(box);
+    if (shown.isEmpty()) {
+      applyVisibility();
+      return;
+    }
+    inner_ = QRect(box.topLeft() - shown.topLeft(), box.size());
+    setGeometry(shown);
     const int inset = frame_ == Frame::Thin ? kThinBorder : 0;
-    surface_->setGeometry(inset, inset, std::max(0, box.width() - 2 * inset),
-                          std::max(0, box.height() - 2 * inset));
+    surface_->setGeometry(inner_.marginsRemoved(QMargins(inset, inset, inset, inset)));
   }
   for (auto& [id, c] : children_) {
     if (QWidget* w = c.widget()) w->setGeometry(resources_.toPx(c.box));
   }
-  if (shape_ && shapeDirty_) {
+  if (shape_ && (shapeDirty_ || inner_.topLeft() != maskOrigin_)) {
+    maskOrigin_ = inner_.topLeft();
     // Cutting a window is costly on X: only when the outline changes.
     shapeDirty_ = false;
     const int s = resources_.grid().pictureScale;
@@ -294,7 +317,7 @@ void DeskWindow::relayout(bool rescaled) {
     for (const PixelRect& r : *shape_) {
       region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);
     }
-    setMask(region);
+    setMask(region.translated(inner_.topLeft()));
   }
   applyVisibility();
 }
@@ -305,9 +328,18 @@ void DeskWindow::applyVisibility() {
   // An empty mask is no mask to Qt: an empty outline keeps the window
   // unmapped instead, as if it had no area.
   const bool cutAway = shape_ && shape_->empty();
-  const bool show = visibility_.onScreen(frame_, box.width() > 0 && box.height() > 0 && !cutAway);
-  if (show && !isVisible() && frame_ != Frame::Dialog) SkipTaskbarAndPager(*this);
+  const bool area = frame_ == Frame::Dialog ? !box.isEmpty() : !OnScreen(box).isEmpty();
+  const bool show = visibility_.onScreen(frame_, area && !cutAway);
+  const bool appears = show && !isVisible();
   setVisible(show);
+  // A figure shown afresh is mapped where it stood among the windows.
+  if (appears && frame_ != Frame::Dialog) KeepAboveManagedWindows(*this);
+}
+
+void DeskWindow::sendToBack() {
+  lower();
+  // Back among the figures, still above the managed windows.
+  if (frame_ != Frame::Dialog) KeepAboveManagedWindows(*this);
 }
 
 void DeskWindow::setCovered(bool covered) {
@@ -443,7 +475,7 @@ void DeskWindow::paintEvent(QPaintEvent*) {
   if (frame_ != Frame::Thin) return;
   QPainter painter(this);
   painter.setPen(kBorderColour);
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  painter.drawRect(inner_.adjusted(0, 0, -1, -1));
 }
 
 void DeskWindow::changeEvent(QEvent* event) {

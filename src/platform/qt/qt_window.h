@@ -104,7 +104,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   void setWanted(bool shown, bool modal) override;
   void setCovered(bool covered) override;
   void allowInput(bool) override {}
-  void sendToBack() override { lower(); }
+  void sendToBack() override;
   void bringToFront() override { raise(); }
   void retire() override { QWidget::hide(); }
   ShapeResult setShape(const Shape& shape) override;
@@ -149,6 +149,10 @@ class DeskWindow final : public QWidget, public NativeWindow {
   Visibility visibility_;
   std::optional<std::vector<PixelRect>> shape_;
   bool shapeDirty_ = false;
+  // The game's box in the window's own coordinates: off its top left where
+  // the window is cut at the screen's edge. The outline is laid from there.
+  QRect inner_;
+  QPoint maskOrigin_;
   Surface* surface_;  // owned by this window
   std::map<ControlId, Child> children_;
   ControlId nextControl_ = 1;

@@ -11,18 +11,16 @@ namespace kelvory::qt {
 // flags. Off the X11 platform (or built without xcb: qt_wm_hints_none.cpp),
 // or with no window manager, they do nothing.
 
-// Keeps the window out of every taskbar and pager. A window manager drops a
-// window's states when it is withdrawn, so this is asked before every map;
-// on a mapped window it goes to the window manager as a request.
-void SkipTaskbarAndPager(QWidget& window);
-
 // Lets mouse input through the window to whatever lies below: an empty
-// input shape. A reparenting window manager wraps the window in a frame of
-// its own, which copies the input shape only when it changes after the
-// window is managed, so the shape is set again at every reparenting. Call
-// once the window exists, and forget it before it goes.
+// input shape. The figures are override-redirect (no manager frames them),
+// so it stays as set.
 void PassInputThrough(QWidget& window);
-void ForgetInputPassThrough(QWidget& window);
+
+// Keeps an override-redirect window above every managed window, in the
+// order the figures have among themselves. Call once the window exists
+// and each time it is shown afresh; forget it before it goes.
+void KeepAboveManagedWindows(QWidget& window);
+void ForgetKeepAbove(QWidget& window);
 
 // Asks for a title bar, a border and a close box and nothing else: a
 // dialog of a program that waits on it is neither minimised nor maximised.

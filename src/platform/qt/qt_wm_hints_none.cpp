@@ -4,9 +4,9 @@ namespace kelvory::qt {
 
 // Without X11 there is no window manager to ask: Qt's own window flags are
 // all the figures get.
-void SkipTaskbarAndPager(QWidget&) {}
 void PassInputThrough(QWidget&) {}
-void ForgetInputPassThrough(QWidget&) {}
+void KeepAboveManagedWindows(QWidget&) {}
+void ForgetKeepAbove(QWidget&) {}
 void DialogDecorations(QWidget&) {}
 std::optional<QMargins> RequestFrameExtents(QWidget&) { return std::nullopt; }
 

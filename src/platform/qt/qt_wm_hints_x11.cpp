@@ -53,18 +53,16 @@ bool WindowManagerRuns(xcb_connection_t* c) {
   return !Cardinals(c, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
 }
 
-void EmptyInputShape(xcb_connection_t* c, xcb_window_t window) {
-  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED, window,
-                       0, 0, 0, nullptr);
-  xcb_flush(c);
-}
-
-// Watches the X events Qt reads for the reparenting of the windows that
-// pass input through.
-class PassThroughWatch final : public QAbstractNativeEventFilter {
+// Keeps the figures above every window the window manager manages. They
+// are override-redirect, so no manager stacks them: whenever a managed
+// window is mapped or restacked above one of them, they go back on top, in
+// their own order, just above the highest managed window (a menu or tooltip
+// above that stays above). Watches the root's children through the events
+// Qt reads.
+class StackWatch final : public QObject, public QAbstractNativeEventFilter {
  public:
-  static PassThroughWatch& instance() {
-    static PassThroughWatch watch;
+  static StackWatch& instance() {
+    static StackWatch watch;
     return watch;
   }
   std::set<xcb_window_t> windows;
@@ -72,18 +70,94 @@ class PassThroughWatch final : public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7F) != XCB_REPARENT_NOTIFY) return false;
-    const auto* reparent = static_cast<const xcb_reparent_notify_event_t*>(message);
-    if (windows.contains(reparent->window)) {
-      if (xcb_connection_t* c = Connection()) EmptyInputShape(c, reparent->window);
+    const auto kind = event->response_type & 0x7F;
+    // Configure and map notifications share their first fields. Our own
+    // restacking and showing are no reason to restack.
+    const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
+    if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && e->event == root_ &&
+        !windows.contains(e->window) && !queued_) {
+      queue();
     }
     return false;
   }
 
- private:
-  PassThroughWatch() {
-    if (qGuiApp) qGuiApp->installNativeEventFilter(this);
+  void restack() {
+    queued_ = false;
+    xcb_connection_t* c = Connection();
+    if (c == nullptr || windows.empty()) return;
+    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    for (int i = 0; i < count; ++i) cookies.push_back(xcb_get_window_attributes(c, children[i]));
+    const std::set<xcb_window_t> frames = managedFrames(c);
+    std::vector<xcb_window_t> ours;  // bottom to top
+    int lowestOurs = count, topManaged = -1;
+    for (int i = 0; i < count; ++i) {
+      const auto a = Own(xcb_get_window_attributes_reply(c, cookies[i], nullptr));
+      if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+      if (windows.contains(children[i])) {
+        ours.push_back(children[i]);
+        lowestOurs = std::min(lowestOurs, i);
+      } else if (frames.contains(children[i])) {
+        topManaged = i;
+      }
+    }
+    if (topManaged < lowestOurs) return;
+    xcb_window_t sibling = children[topManaged];
+    for (const xcb_window_t w : ours) {
+      const std::array<std::uint32_t, 2> values{sibling, XCB_STACK_MODE_ABOVE};
+      xcb_configure_window(c, w, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
+                           values.data());
+      sibling = w;
+    }
+    xcb_flush(c);
   }
+
+ private:
+  StackWatch() {
+    xcb_connection_t* c = Connection();
+    if (c == nullptr || !qGuiApp) return;
+    root_ = Root(c);
+    clientList_ = Atom(c, "_NET_CLIENT_LIST");
+    // Adds the root's children's changes to what Qt already hears from it.
+    const auto a =
+        Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root_), nullptr));
+    if (!a) return;
+    const std::uint32_t mask = a->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    qGuiApp->installNativeEventFilter(this);
+  }
+  // The root's children that hold the manager's clients: their frames
+  // (which a manager may make override-redirect too), or themselves.
+  std::set<xcb_window_t> managedFrames(xcb_connection_t* c) const {
+    constexpr int kDeepest = 4;  // a frame, a wrapper, the client
+    std::set<xcb_window_t> frames;
+    for (xcb_window_t w : Cardinals(c, root_, clientList_, XCB_ATOM_WINDOW)) {
+      for (int depth = 0; depth < kDeepest; ++depth) {
+        const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
+        if (!tree) break;
+        if (tree->parent == root_) {
+          frames.insert(w);
+          break;
+        }
+        w = tree->parent;
+      }
+    }
+    return frames;
+  }
+
+  void queue() {
+    // Once for a burst of changes, after Qt has seen the event too.
+    queued_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { restack(); }, Qt::QueuedConnection);
+  }
+  xcb_window_t root_ = XCB_WINDOW_NONE;
+  xcb_atom_t clientList_ = XCB_ATOM_NONE;
+  bool queued_ = false;
 };
 
 }  // namespace
@@ -91,37 +165,21 @@ class PassThroughWatch final : public QAbstractNativeEventFilter {
 void PassInputThrough(QWidget& window) {
   xcb_connection_t* c = Connection();
   if (c == nullptr) return;
-  const auto id = static_cast<xcb_window_t>(window.winId());
-  PassThroughWatch::instance().windows.insert(id);
-  EmptyInputShape(c, id);
-}
-
-void ForgetInputPassThrough(QWidget& window) {
-  if (Connection() == nullptr || !window.testAttribute(Qt::WA_WState_Created)) return;
-  PassThroughWatch::instance().windows.erase(static_cast<xcb_window_t>(window.winId()));
-}
-
-void SkipTaskbarAndPager(QWidget& window) {
-  xcb_connection_t* c = Connection();
-  if (c == nullptr) return;
-  const auto id = static_cast<xcb_window_t>(window.winId());
-  const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-  const xcb_atom_t skipTaskbar = Atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-  const xcb_atom_t skipPager = Atom(c, "_NET_WM_STATE_SKIP_PAGER");
-  if (window.isVisible()) {
-    constexpr std::uint32_t kAdd = 1;
-    constexpr std::uint32_t kFromApplication = 1;
-    SendToRoot(c, id, state, {kAdd, skipTaskbar, skipPager, kFromApplication, 0});
-  } else {
-    // Qt keeps the states it finds on the window when it maps it.
-    std::vector<std::uint32_t> atoms = Cardinals(c, id, state, XCB_ATOM_ATOM);
-    for (const xcb_atom_t wanted : {skipTaskbar, skipPager}) {
-      if (std::find(atoms.begin(), atoms.end(), wanted) == atoms.end()) atoms.push_back(wanted);
-    }
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(atoms.size()), atoms.data());
-  }
+  xcb_shape_rectangles(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                       static_cast<xcb_window_t>(window.winId()), 0, 0, 0, nullptr);
   xcb_flush(c);
+}
+
+void KeepAboveManagedWindows(QWidget& window) {
+  if (Connection() == nullptr) return;
+  StackWatch& watch = StackWatch::instance();
+  watch.windows.insert(static_cast<xcb_window_t>(window.winId()));
+  watch.restack();
+}
+
+void ForgetKeepAbove(QWidget& window) {
+  if (Connection() == nullptr || !window.testAttribute(Qt::WA_WState_Created)) return;
+  StackWatch::instance().windows.erase(static_cast<xcb_window_t>(window.winId()));
 }
 
 void DialogDecorations(QWidget& window) {

@@ -1,0 +1,15 @@
+#pragma once
+
+class QScreen;
+
+namespace kelvory::qt {
+
+// The bottom of the screen's work area, in Qt's pixels: Qt's own available
+// geometry, which on X11 is the _NET_WORKAREA the window manager publishes.
+// A manager that publishes none (a tiling one, or none at all) leaves it at
+// the screen's bottom; then the panels and bars that reserve space say
+// where it ends: the lowest bottom strut of a shown window, or the top of a
+// dock window along the screen's bottom edge.
+int WorkAreaBottom(const QScreen& screen);
+
+}  // namespace kelvory::qt

@@ -1,0 +1,9 @@
+#include <QScreen>
+
+#include "platform/qt/qt_work_area.h"
+
+namespace kelvory::qt {
+
+int WorkAreaBottom(const QScreen& screen) { return screen.availableGeometry().bottom() + 1; }
+
+}  // namespace kelvory::qt
