@@ -1,12 +1,13 @@
 # GNOME Shell as a Wayland compositor with XWayland, nested in a window on a
 # host Xvfb. It wants a session bus and, for its accounts and power
-# services, a system bus; stand-ins that serve nothing do. Its only panel is
-# the top bar, so the work area ends at the screen's bottom edge. A small
+# services, a system bus; stand-ins that serve nothing do. Its own panel is
+# the top bar; a tint2 along the bottom, whose strut the shell turns into
+# the work area, stands in for a dock or a bottom panel extension. A small
 # extension turns on the shell's unsafe mode, which opens its Eval call to
 # the row: that is how the shell's own window list is read.
 source "$(dirname "${BASH_SOURCE[0]}")/../nested.sh"
 
-row_needs() { echo gnome-shell Xwayland Xvfb dbus-daemon gdbus xprop xdotool import; }
+row_needs() { echo gnome-shell Xwayland Xvfb dbus-daemon gdbus tint2 xprop xdotool import; }
 
 gnome_eval() {
   gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
@@ -62,7 +63,8 @@ INI
   # The shell starts in its overview; the desktop is what the toy lives on.
   gnome_eval 'Main.overview.hide(); Main.messageTray.getSources().forEach(s => s.destroy());' >/dev/null
   nested_wait eval '[[ $(gnome_eval Main.overview.visible) == *false* ]]' || return 1
-  bar_top=$(nested_workarea_bottom)
+  nested_spawn panel tint2
+  nested_wait eval 'bar_top=$(nested_workarea_bottom); ((bar_top > 0 && bar_top < height))'
 }
 
 row_stop() { nested_stop; }
