@@ -33,9 +33,9 @@ scene_at_rest() {
   expect "$s" 140 $((g - 1)) 0000ff "sea beside the angler"
   same "$s" "$2" 1000 $((g - 4)) "above the sea"
   same "$s" "$2" $((width / 2)) $((height / 2)) "empty screen"
-  # The angler (50x48 at x 83): its boat is drawn, its black key colour is
+  # The angler (50x48 at x 83): its bank is drawn, its black key colour is
   # cut away so what lies below shows through, not black.
-  expect "$s" 90 $((g - 7)) 00a000 "angler's boat"
+  expect "$s" 90 $((g - 7)) 00a000 "angler's bank"
   same "$s" "$2" 120 $((g - 40)) "angler's cut-away corner"
   [[ $(pixel "$s" 120 $((g - 40))) != 000000 ]] || fail "angler's key colour shows black"
   # The control panel (83x15 at x 0): thin border, face, reel button.

@@ -94,7 +94,7 @@ sleep 2
 kill -0 "$app_pid" 2>/dev/null || { echo "FAIL: kelvory exited early"; cat "$work/app.log"; exit 1; }
 shot "$work/run.rgb"
 expect "$work/run.rgb" 1000 1078 0000ff "sea"
-expect "$work/run.rgb" 90 1073 00a000 "angler's boat"
+expect "$work/run.rgb" 90 1073 00a000 "angler's bank"
 xdotool mousemove 75 1072 click 3
 sleep 0.7
 xdotool key Up Return

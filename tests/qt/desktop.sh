@@ -104,7 +104,7 @@ ground=$bar_top  # the scene stands on the taskbar's top edge
 launch 1
 shot "$work/rest.rgb"
 bar_unchanged "$work/rest.rgb" "at rest"
-expect "$work/rest.rgb" 90 $((ground - 7)) 00a000 "angler's boat on the taskbar"
+expect "$work/rest.rgb" 90 $((ground - 7)) 00a000 "angler's bank on the taskbar"
 (($(seams "$work/rest.rgb" $((ground - 1)) 0 $((width - 1))) == 0)) ||
   fail "scale 1: a seam between panel, angler and sea"
 

@@ -27,14 +27,14 @@ root=$(pixel "$work/root.rgb" 960 500)
 start_qt_program "$prog"
 
 # The scene along a bottom edge: the 3-px sea on the last three rows from
-# the panel's right edge on, the angler's boat 7 px above the edge, the
+# the panel's right edge on, the angler's bank 7 px above the edge, the
 # reel button 8 px above it, and the screen's background just above the sea.
 sits_on() {  # sits_on FILE BOTTOM WHAT
   local f=$1 b=$2
   expect "$f" 1000 $((b - 2)) 0000ff "sea on the $3"
   expect "$f" $((width - 1)) $((b - 3)) 0000ff "sea at the right edge on the $3"
   expect "$f" 1000 $((b - 4)) "$root" "above the sea on the $3"
-  expect "$f" 90 $((b - 7)) 00a000 "angler's boat on the $3"
+  expect "$f" 90 $((b - 7)) 00a000 "angler's bank on the $3"
   expect "$f" 75 $((b - 8)) 0000ff "reel button on the $3"
 }
 
