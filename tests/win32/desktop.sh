@@ -50,7 +50,7 @@ for _ in $(seq 120); do
 done
 sleep 1.5
 shot "$work/rest.rgb"
-expect "$work/rest.rgb" 90 $((ground - 7)) 00a000 "angler's boat on the taskbar"
+expect "$work/rest.rgb" 90 $((ground - 7)) 00a000 "angler's bank on the taskbar"
 
 # Wine leaves borderless popups (our figures and the panel) unmanaged, so
 # the window manager never lists them; any window of ours it does manage
@@ -74,7 +74,7 @@ sleep 0.5
 xdotool mousemove 1000 $((ground - 2)) click 1
 sleep 0.8
 shot "$work/clicked.rgb"
-expect "$work/clicked.rgb" 90 $((ground - 7)) 00a000 "angler's boat after clicks on it"
+expect "$work/clicked.rgb" 90 $((ground - 7)) 00a000 "angler's bank after clicks on it"
 expect "$work/clicked.rgb" 1000 $((ground - 2)) 0000ff "sea after clicks on it"
 if grep -q "root:(1000,$((ground - 2)))" "$work/below.log"; then
   echo "note: clicks on the sea reach the X window below"
