@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "platform/profile.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_image_transfer.h"
 #include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_translations.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
   kelvory::qt::UseWholeScaleFactors();
+  kelvory::qt::SendPicturesOnTheConnection();
   QApplication app(argc, argv);
   const auto japanese = kelvory::qt::InstallJapaneseQtTexts();
   // Qt has taken its own options out of argv by now.

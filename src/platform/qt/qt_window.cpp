@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <optional>
 
+#include "platform/qt/qt_outline.h"
+#include "platform/qt/qt_quiet_moves.h"
 #include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
@@ -276,6 +278,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     if (frame_ == Frame::None) PassInputThrough(*this);
+    QuietMoves(*this);
   }
   twips_ = desc.geometry;
   if (frame_ == Frame::Dialog) {
@@ -289,6 +292,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
 
 DeskWindow::~DeskWindow() {
   if (frame_ == Frame::None) ForgetInputPassThrough(*this);
+  if (frame_ != Frame::Dialog) ForgetQuietMoves(*this);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -328,7 +332,7 @@ void DeskWindow::relayout(bool rescaled) {
     for (const PixelRect& r : *shape_) {
       region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);
     }
-    setMask(region);
+    SetOutline(*this, region);
   }
   applyVisibility();
 }
