@@ -5,6 +5,7 @@
 
 #include "platform/core/program.h"
 #include "platform/qt/qt_desktop.h"
+#include "platform/qt/qt_image_transfer.h"
 #include "platform/qt/qt_scale.h"
 #include "platform/qt/qt_translations.h"
 
@@ -35,6 +36,7 @@ int RunDesktop(int argc, char** argv, const Game& game) {
     setenv("QT_QPA_PLATFORM", "xcb", 1);
   }
   qt::UseWholeScaleFactors();
+  qt::SendPicturesOnTheConnection();
   QApplication app(argc, argv);
   const auto japanese = qt::InstallJapaneseQtTexts();
   // Qt has taken its own options out of argv by now.

@@ -13,6 +13,8 @@
 
 #include "platform/core/screen_layout.h"
 #include "platform/qt/qt_label_text.h"
+#include "platform/qt/qt_outline.h"
+#include "platform/qt/qt_quiet_moves.h"
 #include "platform/qt/qt_wm_hints.h"
 
 namespace kelvory::qt {
@@ -260,6 +262,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
     setFocusPolicy(Qt::NoFocus);
     if (frame_ == Frame::None) PassInputThrough(*this);
     KeepAboveManagedWindows(*this);
+    QuietMoves(*this);
   }
   // The description gives a dialog's client area; the geometry is the frame's.
   twips_ = frame_ == Frame::Dialog
@@ -269,7 +272,10 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
 }
 
 DeskWindow::~DeskWindow() {
-  if (frame_ != Frame::Dialog) ForgetKeepAbove(*this);
+  if (frame_ != Frame::Dialog) {
+    ForgetKeepAbove(*this);
+    ForgetQuietMoves(*this);
+  }
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -317,7 +323,7 @@ void DeskWindow::relayout(bool rescaled) {
     for (const PixelRect& r : *shape_) {
       region += QRect(r.left * s, r.top * s, (r.right - r.left) * s, (r.bottom - r.top) * s);
     }
-    setMask(region.translated(inner_.topLeft()));
+    SetOutline(*this, region.translated(inner_.topLeft()));
   }
   applyVisibility();
 }

@@ -70,6 +70,8 @@ bool IsDrawn(ControlKind kind) {
 }
 
 bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
 
 void Fill(HDC dc, const RECT& r, Rgb colour) {
   const BrushHandle brush(CreateSolidBrush(ToColorref(colour)));
@@ -409,8 +411,13 @@ void DeskWindow::relayout(bool rescaled) {
   if (!hwnd_) return;
   // A dialog's geometry is its outer frame, as the game places it.
   const RECT box = resources_.toPx(twips_);
-  if (!Empty(box)) {
-    SetWindowPos(hwnd(), nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+  // A window that only moves keeps its picture: the system moves the pixels
+  // along, so only a new size or scale is worth a repaint.
+  RECT now{};
+  GetWindowRect(hwnd(), &now);
+  const bool resized = rescaled || Width(now) != Width(box) || Height(now) != Height(box);
+  if (!Empty(box) && EqualRect(&now, &box) == FALSE) {
+    SetWindowPos(hwnd(), nullptr, box.left, box.top, Width(box), Height(box),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   }
   if (rescaled) {
@@ -418,7 +425,7 @@ void DeskWindow::relayout(bool rescaled) {
     if (shape_) applyShape();
   }
   applyVisibility();
-  invalidate();
+  if (resized) invalidate();
 }
 
 void DeskWindow::applyVisibility() {
@@ -478,6 +485,12 @@ void DeskWindow::retire() {
 }
 
 ShapeResult DeskWindow::setShape(const Shape& shape) {
+  // The angler is given the outline it already has about every other step:
+  // setting the region again would only cost the window system work.
+  if (shape_ &&
+      std::equal(shape_->begin(), shape_->end(), shape.rects.begin(), shape.rects.end())) {
+    return ShapeResult::Ok;
+  }
   shape_.emplace(shape.rects.begin(), shape.rects.end());
   return applyShape();
 }
@@ -512,21 +525,22 @@ ShapeResult DeskWindow::applyShape() {
 }
 
 void DeskWindow::setBack(ControlId control, Rgb back) {
-  if (control == kSurface) {
-    back_ = back;
-  } else if (Child* c = child(control)) {
-    c->back = back;
-  }
+  Child* c = control == kSurface ? nullptr : child(control);
+  if (control != kSurface && c == nullptr) return;
+  // Set every step, mostly to what they already are: only a change repaints.
+  Rgb& now = c != nullptr ? c->back : back_;
+  if (now == back) return;
+  now = back;
   invalidate();
 }
 
 void DeskWindow::setPicture(ControlId control, const Picture& picture) {
   const Bitmap* bitmap = picture.bitmap;
-  if (control == kSurface) {
-    picture_ = bitmap;
-  } else if (Child* c = child(control)) {
-    c->picture = bitmap;
-  }
+  Child* c = control == kSurface ? nullptr : child(control);
+  if (control != kSurface && c == nullptr) return;
+  const Bitmap*& now = c != nullptr ? c->picture : picture_;
+  if (now == bitmap) return;
+  now = bitmap;
   invalidate();
 }
 
@@ -604,7 +618,9 @@ void DeskWindow::setControlBox(ControlId control, const Twips& box) {
 void DeskWindow::setControlText(ControlId control, std::string_view text) {
   Child* c = child(control);
   if (c == nullptr) return;
-  c->text = Widen(text);
+  std::wstring wide = Widen(text);
+  if (wide == c->text) return;
+  c->text = std::move(wide);
   if (c->button) SetWindowTextW(c->button.get(), c->text.c_str());
   invalidate();
 }

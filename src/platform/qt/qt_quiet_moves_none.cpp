@@ -1,0 +1,9 @@
+#include "platform/qt/qt_quiet_moves.h"
+
+namespace kelvory::qt {
+
+// Without X11 Qt's own handling of moves is all there is.
+void QuietMoves(QWidget&) {}
+void ForgetQuietMoves(QWidget&) {}
+
+}  // namespace kelvory::qt
