@@ -1,5 +1,6 @@
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
@@ -59,6 +60,12 @@ bool WindowManagerRuns(xcb_connection_t* c) {
 // their own order, just above the highest managed window (a menu or tooltip
 // above that stays above). Watches the root's children through the events
 // Qt reads.
+//
+// A compositing manager that starts while they are shown (a window manager
+// replaced) may learn of top-level windows only as they are created or
+// reparented to the root: xfwm4 then never draws them, whether mapped,
+// raised or repainted. So each time the compositor's selection gets a new
+// owner, they are reparented to the root in place, bottom first.
 class StackWatch final : public QObject, public QAbstractNativeEventFilter {
  public:
   static StackWatch& instance() {
@@ -77,6 +84,12 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && e->event == root_ &&
         !windows.contains(e->window) && !queued_) {
       queue();
+    }
+    const auto* owner = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
+    if (kind == selectionNotify_ && owner->selection == compositor_ &&
+        owner->owner != XCB_WINDOW_NONE) {
+      QMetaObject::invokeMethod(
+          this, [this] { showToCompositor(); }, Qt::QueuedConnection);
     }
     return false;
   }
@@ -127,8 +140,42 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     if (!a) return;
     const std::uint32_t mask = a->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &mask);
+    watchCompositor(c);
     xcb_flush(c);
     qGuiApp->installNativeEventFilter(this);
+  }
+  // Asks XFixes to tell when the compositor's selection (of the screen
+  // Root() names, the first) changes hands.
+  void watchCompositor(xcb_connection_t* c) {
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (xfixes == nullptr || !xfixes->present) return;
+    Own(xcb_xfixes_query_version_reply(
+        c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION),
+        nullptr));
+    compositor_ = Atom(c, "_NET_WM_CM_S0");
+    selectionNotify_ = xfixes->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+    xcb_xfixes_select_selection_input(c, root_, compositor_,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER);
+  }
+  // Reparenting to the root, the parent they have, unmaps and maps them
+  // again on top; Qt repaints them on the exposure that follows.
+  void showToCompositor() {
+    xcb_connection_t* c = Connection();
+    if (c == nullptr || windows.empty()) return;
+    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    for (int i = 0; i < count; ++i) {
+      if (!windows.contains(children[i])) continue;
+      const auto a = Own(
+          xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr));
+      const auto g = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr));
+      if (!a || !g || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+      xcb_reparent_window(c, children[i], root_, g->x, g->y);
+    }
+    xcb_flush(c);
+    restack();
   }
   // The root's children that hold the manager's clients: their frames
   // (which a manager may make override-redirect too), or themselves.
@@ -157,6 +204,8 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
   }
   xcb_window_t root_ = XCB_WINDOW_NONE;
   xcb_atom_t clientList_ = XCB_ATOM_NONE;
+  xcb_atom_t compositor_ = XCB_ATOM_NONE;
+  int selectionNotify_ = -1;  // none without XFixes
   bool queued_ = false;
 };
 

@@ -47,4 +47,11 @@ XML
   sleep 1
 }
 
+row_replace() {
+  xfwm4 --compositor=on --replace >>"$work/wm.log" 2>&1 &
+  wm_pid=$!
+  sleep 2
+  wait_for_wm
+}
+
 row_stop() { stop_pids "$bar_pid" "$wm_pid" "$bus_pid"; }
