@@ -8,7 +8,7 @@
 #   nested_stop               ends every group started, then the host
 #   nested_xwayland FILE      waits for FILE to name the XWayland display; exports DISPLAY
 #   nested_workarea_bottom    the bottom row of _NET_WORKAREA on that display
-#   nested_pointer X Y, nested_button N down|up, nested_key KEYS, nested_screenshot FILE
+#   nested_pointer X Y, nested_button N down|up, nested_key KEYS..., nested_screenshot FILE
 #                             the row functions, all on the host screen
 
 [[ -v nested_pids ]] || nested_pids=()
@@ -103,6 +103,6 @@ nested_button() {
   DISPLAY=$host_display xdotool "$action" "$1"
 }
 
-nested_key() { DISPLAY=$host_display xdotool key "$1"; }
+nested_key() { DISPLAY=$host_display xdotool key "$@"; }
 
 nested_screenshot() { DISPLAY=$host_display import -window root "$1"; }

@@ -260,6 +260,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
   } else {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    DrawWithoutShadow(*this);
     if (frame_ == Frame::None) PassInputThrough(*this);
     KeepAboveManagedWindows(*this);
     QuietMoves(*this);

@@ -11,6 +11,13 @@ namespace kelvory::qt {
 // flags. Off the X11 platform (or built without xcb: qt_wm_hints_none.cpp),
 // or with no window manager, they do nothing.
 
+// Gives the window an alpha channel (before it is created; all its pixels
+// are drawn opaque). A compositor draws a drop shadow around an opaque
+// window, override-redirect or not (GNOME's does, along the outline), and
+// that would smudge the desktop around each figure; around a window with
+// alpha it draws none.
+void DrawWithoutShadow(QWidget& window);
+
 // Lets mouse input through the window to whatever lies below: an empty
 // input shape. The figures are override-redirect (no manager frames them),
 // so it stays as set.

@@ -211,6 +211,10 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
 
 }  // namespace
 
+void DrawWithoutShadow(QWidget& window) {
+  if (Connection() != nullptr) window.setAttribute(Qt::WA_TranslucentBackground);
+}
+
 void PassInputThrough(QWidget& window) {
   xcb_connection_t* c = Connection();
   if (c == nullptr) return;

@@ -4,6 +4,7 @@
 # strut, which KWin turns into the work area. Without Plasma's shell there is
 # no wallpaper, so a plain window that a rule makes the desktop stands in.
 source "$(dirname "${BASH_SOURCE[0]}")/../nested.sh"
+row_xvfb=no
 
 row_needs() { echo kwin_wayland Xwayland Xvfb dbus-daemon gdbus tint2 xmessage xprop xdotool import; }
 
@@ -86,4 +87,4 @@ JS
 row_screenshot() { nested_screenshot "$1"; }
 row_pointer() { nested_pointer "$1" "$2"; }
 row_button() { nested_button "$1" "$2"; }
-row_key() { nested_key "$1"; }
+row_key() { nested_key "$@"; }
