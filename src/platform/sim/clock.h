@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,10 +64,12 @@ class Clock {
   void shutdown();
 
  private:
+  // The heap holds only these small records, so that keeping it in order
+  // never moves an action; the actions wait in slots, reused once run.
   struct Queued {
     Ms t = 0;
     std::uint64_t sequence = 0;  // equal times run in the order queued
-    std::function<void()> action;
+    std::size_t slot = 0;        // in actions_
   };
 
   // The heap's order: a runs after b.
@@ -80,6 +83,8 @@ class Clock {
   Ms limit_ = 0;  // the present run's deadline
   std::uint64_t sequence_ = 0;
   std::vector<Queued> queue_;  // a heap, the soonest on top
+  std::vector<std::function<void()>> actions_;
+  std::vector<std::size_t> freeSlots_;
   std::unique_ptr<GameFiber> fiber_;
 };
 

@@ -37,7 +37,9 @@ ControlState* RecordingWindow::control(ControlId id) {
   return &state_.controls[id - 1];
 }
 
-void RecordingWindow::traceMove(const std::string& control, const Twips& g) {
+void RecordingWindow::traceMove(std::string_view control, const Twips& g) {
+  // The commonest lines of all: when nobody reads them, not even begun.
+  if (!trace_.reads("move")) return;
   trace_.emit(line("move")
                   .str("ctrl", control)
                   .num("left", g.left)
@@ -88,7 +90,11 @@ void RecordingWindow::retire() {
 
 ShapeResult RecordingWindow::setShape(const Shape& shape) {
   if (screen_.shapeResult() != ShapeResult::Ok) return screen_.shapeResult();
-  state_.shape = ShapeInfo{std::string(shape.table), shape.index, shape.rects.size()};
+  ShapeInfo& kept = state_.shape ? *state_.shape : state_.shape.emplace();
+  kept.table = shape.table;
+  kept.index = shape.index;
+  kept.rectCount = shape.rects.size();
+  if (!trace_.reads("shape")) return ShapeResult::Ok;
   trace_.emit(line("shape")
                   .str("table", shape.table)
                   .integer("index", shape.index)
@@ -118,6 +124,7 @@ void RecordingWindow::setPicture(ControlId id, const Picture& picture) {
   }
   *source = picture.source;
   *bitmap = picture.bitmap;
+  if (!trace_.reads("picture")) return;  // nor the control's name looked up
   trace_.emit(line("picture").str("ctrl", state_.controlName(id)).str("src", picture.source));
 }
 
