@@ -30,9 +30,7 @@ void Clock::at(Ms t, std::function<void()> action) {
 
 bool Clock::inGame() const { return fiber_ && fiber_->inFiber(); }
 
-bool Clock::dispatchNext(Ms deadline) {
-  if (ended_ || queue_.empty()) return false;
-  if (queue_.front().t > deadline) return false;
+void Clock::runNext() {
   std::pop_heap(queue_.begin(), queue_.end(), RunsAfter);
   const Queued due = queue_.back();
   queue_.pop_back();
@@ -42,17 +40,20 @@ bool Clock::dispatchNext(Ms deadline) {
   actions_[due.slot] = nullptr;
   freeSlots_.push_back(due.slot);
   if (action) action();
-  return true;
 }
 
 void Clock::runDue(const std::function<bool()>& done) {
-  while (dispatchNext(now_)) {
+  while (hasDue(now_)) {
+    runNext();
     if (done()) return;
   }
 }
 
 void Clock::step(Ms deadline) {
-  if (dispatchNext(std::min(deadline, limit_))) return;
+  if (hasDue(std::min(deadline, limit_))) {
+    runNext();
+    return;
+  }
   if (deadline <= limit_ && deadline != Desktop::kNever) {
     // Nothing more is due by the deadline: the clock jumps to it.
     now_ = std::max(now_, deadline);

@@ -74,7 +74,12 @@ class Clock {
 
   // The heap's order: a runs after b.
   static bool RunsAfter(const Queued& a, const Queued& b);
-  bool dispatchNext(Ms deadline);
+  // Whether anything is due by the deadline; most looks find nothing.
+  bool hasDue(Ms deadline) const {
+    return !ended_ && !queue_.empty() && queue_.front().t <= deadline;
+  }
+  // Runs the soonest thing queued.
+  void runNext();
   void gameLoop();
 
   std::function<void()> mainLoop_;

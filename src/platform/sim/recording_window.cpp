@@ -38,8 +38,6 @@ ControlState* RecordingWindow::control(ControlId id) {
 }
 
 void RecordingWindow::traceMove(std::string_view control, const Twips& g) {
-  // The commonest lines of all: when nobody reads them, not even begun.
-  if (!trace_.reads("move")) return;
   trace_.emit(line("move")
                   .str("ctrl", control)
                   .num("left", g.left)
@@ -53,7 +51,8 @@ void RecordingWindow::traceMove(std::string_view control, const Twips& g) {
 void RecordingWindow::setTwips(const Twips& g) {
   if (state_.geometry == g) return;
   state_.geometry = g;
-  traceMove("", g);
+  // The commonest line of all: when nobody reads it, not even begun.
+  if (trace_.reads("move")) traceMove("", g);
 }
 
 void RecordingWindow::setWanted(bool shown, bool modal) {
@@ -91,7 +90,7 @@ void RecordingWindow::retire() {
 ShapeResult RecordingWindow::setShape(const Shape& shape) {
   if (screen_.shapeResult() != ShapeResult::Ok) return screen_.shapeResult();
   ShapeInfo& kept = state_.shape ? *state_.shape : state_.shape.emplace();
-  kept.table = shape.table;
+  if (kept.table != shape.table) kept.table = shape.table;  // mostly the same table
   kept.index = shape.index;
   kept.rectCount = shape.rects.size();
   if (!trace_.reads("shape")) return ShapeResult::Ok;
@@ -162,7 +161,7 @@ void RecordingWindow::setControlBox(ControlId id, const Twips& g) {
   ControlState* c = control(id);
   if (c == nullptr || c->geometry == g) return;
   c->geometry = g;
-  traceMove(c->created.name, g);
+  if (trace_.reads("move")) traceMove(c->created.name, g);
 }
 
 void RecordingWindow::setControlText(ControlId id, std::string_view text) {

@@ -129,11 +129,11 @@ void SimDesktop::tick(std::uint64_t generation) {
 
 void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
   DesktopCore::setTimer(id, enabled, intervalMs);
-  sim::TraceLine line = traceLine("timer");
-  if (line.muted()) return;  // the common case: nobody looks up the owner
+  if (!trace_.reads("timer")) return;  // the common case: nobody looks up the owner
   const Timer* timer = timerOf(id);
   if (timer == nullptr) return;
-  emit(line.str("win", screen_.nameOf(timer->owner))
+  emit(traceLine("timer")
+           .str("win", screen_.nameOf(timer->owner))
            .str("ctrl", timer->name)
            .boolean("enabled", enabled)
            .integer("interval", intervalMs));
@@ -329,7 +329,11 @@ bool SimDesktop::writeProfileString(std::string_view section, std::string_view k
   return ok;
 }
 
-void SimDesktop::mark(Moment m) { emit(traceLine(MomentName(m))); }
+void SimDesktop::mark(Moment m) {
+  // Every fight half-step marks one: a plain check before any line is begun.
+  const std::string_view name = MomentName(m);
+  if (trace_.reads(name)) emit(traceLine(name));
+}
 
 void SimDesktop::endProgram() {
   if (!ended()) emit(traceLine("end"));
