@@ -96,5 +96,41 @@ TEST(SimDesktop, AWindowClosedByItsOwnInputLeavesTheScreenAtOnce) {
   EXPECT_EQ(Lines(desk, "error").size(), 1u);
 }
 
+TEST(SimDesktop, ReactionsHearTheirLinesWhenNoOtherLineIsWritten) {
+  // Nothing kept or streamed: only the lines someone waits for are written,
+  // though others start with the same letters ("shape" and "show").
+  SimDesktop desk(SimDesktop::Options{.keepTrace = false});
+  std::vector<std::string> heard;
+  desk.onEveryEvent(
+      "show",
+      [&](std::string_view line) {
+        heard.push_back(sim::fieldOf(line, "win"));
+        return false;
+      },
+      [] {});
+  desk.onEvent(SimDesktop::EventFilter{"move", "b", 2}, [&] { heard.emplace_back("b moved"); });
+  Form a(desk, Named("a"));
+  Form b(desk, Named("b"));
+  a.show();
+  a.setLeft(10);
+  b.setLeft(20);
+  b.show();
+  b.hide();
+  b.setLeft(30);
+  b.show();
+  desk.run(10);
+  desk.shutdown();
+  EXPECT_EQ(heard, (std::vector<std::string>{"a", "b", "b", "b moved"}));
+}
+
+TEST(Trace, FieldsAreFoundByTheirWholeKeyAndUnescaped) {
+  const std::string line =
+      R"({"t":5,"ev":"text","xwin":"no","win":"a\"b\\c\u0001","items":["x","y"],"n":12})";
+  EXPECT_EQ(sim::fieldOf(line, "win"), "a\"b\\c\x01");
+  EXPECT_EQ(sim::fieldOf(line, "items"), R"(["x","y"])");
+  EXPECT_EQ(sim::fieldOf(line, "n"), "12");
+  EXPECT_EQ(sim::fieldOf(line, "in"), "");
+}
+
 }  // namespace
 }  // namespace kelvory::testing

@@ -28,9 +28,7 @@ AnglerWindow::AnglerWindow(Scene& s)
   form.setPicture({&assets::angler(0), "Picture1(0)"});
 }
 
-void AnglerWindow::setFrame(int k) {
-  form.setPicture({&assets::angler(k), "Picture1(" + std::to_string(k) + ")"});
-}
+void AnglerWindow::setFrame(int k) { form.setPicture({&assets::angler(k), PictureArraySource(k)}); }
 
 void AnglerWindow::load() {
   SizeTo50x48(form);

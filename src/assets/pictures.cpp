@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace kelvory::assets {
 namespace {
@@ -76,7 +76,8 @@ constexpr std::array kHistory{history0_xpm, history1_xpm, history2_xpm,  history
 
 // Each picture decoded on first use; the cache lives as long as the program.
 const Bitmap& Cached(Xpm xpm) {
-  static std::map<Xpm, Bitmap> cache;
+  // Hashed: every picture set looks here, and there are some fifty.
+  static std::unordered_map<Xpm, Bitmap> cache;
   auto it = cache.find(xpm);
   if (it == cache.end()) it = cache.emplace(xpm, DecodeXpm(xpm)).first;
   return it->second;

@@ -18,9 +18,7 @@ std::unique_ptr<GameWindow> MakePiece(Scene& scene, const char* name, const char
                                                         .geometry = design});
 }
 
-Picture Cap(int index) {
-  return {&assets::balloonCap(index), "Picture1(" + std::to_string(index) + ")"};
-}
+Picture Cap(int index) { return {&assets::balloonCap(index), PictureArraySource(index)}; }
 
 void ShapeCap(Scene& scene, Form& piece, int cap, double width) {
   piece.setPicture(Cap(cap));

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "platform/form.h"
@@ -9,6 +10,11 @@
 namespace kelvory {
 
 class Scene;
+
+// "Picture1(index)": the source the index-th picture of a window's Picture1
+// array is known by. Written without temporaries: the float and the angler
+// change their pictures every step.
+std::string PictureArraySource(int index);
 
 // Base of every window of the toy: its form, its timers, and the knowledge of
 // whether it is still loaded. Unloading closes the form and the timers at

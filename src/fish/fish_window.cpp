@@ -61,7 +61,7 @@ void FishWindow::getFish(std::int32_t fishIndex, bool hooked) {
     dragFloat();
     if (!alive()) return;
     ApplyShape(scene, shape::Fish(fishIndex), form);
-    form.setPicture({&assets::fish(fishIndex), "Picture1(" + std::to_string(fishIndex) + ")"});
+    form.setPicture({&assets::fish(fishIndex), PictureArraySource(fishIndex)});
     count(fishIndex);
   }
 

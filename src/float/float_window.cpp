@@ -64,7 +64,7 @@ FloatWindow::FloatWindow(Scene& s)
 }
 
 void FloatWindow::setFrame(int k) {
-  form.setPicture({&assets::floatFrame(k), "Picture1(" + std::to_string(k) + ")"});
+  form.setPicture({&assets::floatFrame(k), PictureArraySource(k)});
 }
 
 void FloatWindow::showFrame(int k) {

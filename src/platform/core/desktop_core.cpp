@@ -48,6 +48,7 @@ void DesktopCore::closeAll() {
   timers_.clear();
   menus_.clear();
   windows_.clear();
+  last_ = nullptr;
   graveyard_.clear();
 }
 
@@ -80,8 +81,12 @@ void DesktopCore::coverFigures(bool covered) {
 // --- windows ------------------------------------------------------------------
 
 NativeWindow* DesktopCore::window(WindowId id) const {
+  if (id == lastId_ && last_ != nullptr) return last_;
   const auto it = windows_.find(id);
-  return it == windows_.end() ? nullptr : it->second.get();
+  if (it == windows_.end()) return nullptr;
+  lastId_ = id;
+  last_ = it->second.get();
+  return last_;
 }
 
 WindowId DesktopCore::createWindow(const WindowDesc& desc) {
@@ -98,6 +103,7 @@ void DesktopCore::destroyWindow(WindowId id) {
   if (it == windows_.end()) return;
   std::unique_ptr<NativeWindow> gone = std::move(it->second);
   windows_.erase(it);
+  if (id == lastId_) last_ = nullptr;
   for (auto t = timers_.begin(); t != timers_.end();) {
     if (t->second.owner != id) {
       ++t;

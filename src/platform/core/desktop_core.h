@@ -166,6 +166,10 @@ class DesktopCore : public Desktop, protected InputSink {
   bool trace_ = false;
   bool covered_ = false;
   std::map<WindowId, std::unique_ptr<NativeWindow>> windows_;
+  // The window last found: the game makes several calls on one window in a
+  // row, and each would otherwise search the map.
+  mutable WindowId lastId_ = 0;
+  mutable NativeWindow* last_ = nullptr;
   // Windows gone from the game's view but possibly still running a handler
   // further up the stack; destroyed once no game code runs.
   std::vector<std::unique_ptr<NativeWindow>> graveyard_;

@@ -16,31 +16,44 @@ Clock::Clock(std::function<void()> mainLoop) : mainLoop_(std::move(mainLoop)) {}
 Clock::~Clock() { shutdown(); }
 
 void Clock::at(Ms t, std::function<void()> action) {
-  queue_.push_back(Queued{std::max(t, now_), sequence_++, std::move(action)});
+  std::size_t slot = actions_.size();
+  if (freeSlots_.empty()) {
+    actions_.push_back(std::move(action));
+  } else {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    actions_[slot] = std::move(action);
+  }
+  queue_.push_back(Queued{std::max(t, now_), sequence_++, slot});
   std::push_heap(queue_.begin(), queue_.end(), RunsAfter);
 }
 
 bool Clock::inGame() const { return fiber_ && fiber_->inFiber(); }
 
-bool Clock::dispatchNext(Ms deadline) {
-  if (ended_ || queue_.empty()) return false;
-  if (queue_.front().t > deadline) return false;
+void Clock::runNext() {
   std::pop_heap(queue_.begin(), queue_.end(), RunsAfter);
-  now_ = std::max(now_, queue_.back().t);
-  const std::function<void()> action = std::move(queue_.back().action);
+  const Queued due = queue_.back();
   queue_.pop_back();
+  now_ = std::max(now_, due.t);
+  // Moved out first: the action may queue others, which may reuse its slot.
+  const std::function<void()> action = std::move(actions_[due.slot]);
+  actions_[due.slot] = nullptr;
+  freeSlots_.push_back(due.slot);
   if (action) action();
-  return true;
 }
 
 void Clock::runDue(const std::function<bool()>& done) {
-  while (dispatchNext(now_)) {
+  while (hasDue(now_)) {
+    runNext();
     if (done()) return;
   }
 }
 
 void Clock::step(Ms deadline) {
-  if (dispatchNext(std::min(deadline, limit_))) return;
+  if (hasDue(std::min(deadline, limit_))) {
+    runNext();
+    return;
+  }
   if (deadline <= limit_ && deadline != Desktop::kNever) {
     // Nothing more is due by the deadline: the clock jumps to it.
     now_ = std::max(now_, deadline);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,15 +64,22 @@ class Clock {
   void shutdown();
 
  private:
+  // The heap holds only these small records, so that keeping it in order
+  // never moves an action; the actions wait in slots, reused once run.
   struct Queued {
     Ms t = 0;
     std::uint64_t sequence = 0;  // equal times run in the order queued
-    std::function<void()> action;
+    std::size_t slot = 0;        // in actions_
   };
 
   // The heap's order: a runs after b.
   static bool RunsAfter(const Queued& a, const Queued& b);
-  bool dispatchNext(Ms deadline);
+  // Whether anything is due by the deadline; most looks find nothing.
+  bool hasDue(Ms deadline) const {
+    return !ended_ && !queue_.empty() && queue_.front().t <= deadline;
+  }
+  // Runs the soonest thing queued.
+  void runNext();
   void gameLoop();
 
   std::function<void()> mainLoop_;
@@ -80,6 +88,8 @@ class Clock {
   Ms limit_ = 0;  // the present run's deadline
   std::uint64_t sequence_ = 0;
   std::vector<Queued> queue_;  // a heap, the soonest on top
+  std::vector<std::function<void()>> actions_;
+  std::vector<std::size_t> freeSlots_;
   std::unique_ptr<GameFiber> fiber_;
 };
 

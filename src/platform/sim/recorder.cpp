@@ -9,9 +9,7 @@ namespace kelvory::sim {
 Recorder::Recorder(Clock& clock, bool keep) : clock_(clock), keep_(keep) { noteReaders(); }
 
 bool Recorder::readsSome(std::string_view ev) const {
-  return std::any_of(readEvs_.begin(), readEvs_.end(), [ev](const std::string& e) {
-    return e.size() == ev.size() && std::string_view(e) == ev;
-  });
+  return std::find(readEvs_.begin(), readEvs_.end(), ev) != readEvs_.end();
 }
 
 void Recorder::noteReader(std::string_view ev) {
@@ -19,12 +17,14 @@ void Recorder::noteReader(std::string_view ev) {
     readsEvery_ = true;
   } else if (!readsSome(ev)) {
     readEvs_.emplace_back(ev);
+    readFirsts_.set(static_cast<unsigned char>(ev[0]));
   }
 }
 
 void Recorder::noteReaders() {
   readsEvery_ = keep_ || stream_ != nullptr || watchesByEv_.contains("");
   readEvs_.clear();
+  readFirsts_.reset();
   for (const auto& [ev, indices] : watchesByEv_) noteReader(ev);
   for (const Hook& h : hooks_) noteReader(h.filter.ev);
 }

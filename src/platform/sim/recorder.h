@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -28,8 +29,12 @@ class Recorder {
   Recorder(Clock& clock, bool keep);
 
   // A line at the present time, muted when nobody would read it.
-  TraceLine line(std::string_view ev) const {
-    return TraceLine(clock_.now(), ev, !readsEvery_ && !readsSome(ev));
+  TraceLine line(std::string_view ev) const { return TraceLine(clock_.now(), ev, !reads(ev)); }
+  // Whether anyone would read a line with that "ev". Most lines are read
+  // by nobody, and their first letter alone usually says so.
+  bool reads(std::string_view ev) const {
+    return readsEvery_ ||
+           (!ev.empty() && readFirsts_.test(static_cast<unsigned char>(ev[0])) && readsSome(ev));
   }
   void emit(const TraceLine& line) {
     if (!line.muted()) record(line);
@@ -79,6 +84,7 @@ class Recorder {
   std::map<std::string, std::vector<std::size_t>, std::less<>> watchesByEv_;
   bool readsEvery_ = true;            // every line is kept, streamed or watched
   std::vector<std::string> readEvs_;  // otherwise, the "ev"s someone waits for
+  std::bitset<256> readFirsts_;       // and their first bytes
 };
 
 }  // namespace kelvory::sim

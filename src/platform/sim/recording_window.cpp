@@ -37,7 +37,7 @@ ControlState* RecordingWindow::control(ControlId id) {
   return &state_.controls[id - 1];
 }
 
-void RecordingWindow::traceMove(const std::string& control, const Twips& g) {
+void RecordingWindow::traceMove(std::string_view control, const Twips& g) {
   trace_.emit(line("move")
                   .str("ctrl", control)
                   .num("left", g.left)
@@ -51,7 +51,8 @@ void RecordingWindow::traceMove(const std::string& control, const Twips& g) {
 void RecordingWindow::setTwips(const Twips& g) {
   if (state_.geometry == g) return;
   state_.geometry = g;
-  traceMove("", g);
+  // The commonest line of all: when nobody reads it, not even begun.
+  if (trace_.reads("move")) traceMove("", g);
 }
 
 void RecordingWindow::setWanted(bool shown, bool modal) {
@@ -88,7 +89,11 @@ void RecordingWindow::retire() {
 
 ShapeResult RecordingWindow::setShape(const Shape& shape) {
   if (screen_.shapeResult() != ShapeResult::Ok) return screen_.shapeResult();
-  state_.shape = ShapeInfo{std::string(shape.table), shape.index, shape.rects.size()};
+  ShapeInfo& kept = state_.shape ? *state_.shape : state_.shape.emplace();
+  if (kept.table != shape.table) kept.table = shape.table;  // mostly the same table
+  kept.index = shape.index;
+  kept.rectCount = shape.rects.size();
+  if (!trace_.reads("shape")) return ShapeResult::Ok;
   trace_.emit(line("shape")
                   .str("table", shape.table)
                   .integer("index", shape.index)
@@ -118,6 +123,7 @@ void RecordingWindow::setPicture(ControlId id, const Picture& picture) {
   }
   *source = picture.source;
   *bitmap = picture.bitmap;
+  if (!trace_.reads("picture")) return;  // nor the control's name looked up
   trace_.emit(line("picture").str("ctrl", state_.controlName(id)).str("src", picture.source));
 }
 
@@ -155,7 +161,7 @@ void RecordingWindow::setControlBox(ControlId id, const Twips& g) {
   ControlState* c = control(id);
   if (c == nullptr || c->geometry == g) return;
   c->geometry = g;
-  traceMove(c->created.name, g);
+  if (trace_.reads("move")) traceMove(c->created.name, g);
 }
 
 void RecordingWindow::setControlText(ControlId id, std::string_view text) {

@@ -45,9 +45,11 @@ class RecordingWindow final : public NativeWindow {
  private:
   ControlState* control(ControlId id);
   TraceLine line(std::string_view ev) const {
-    return trace_.line(ev).str("win", state_.created.name);
+    TraceLine l = trace_.line(ev);
+    l.str("win", state_.created.name);
+    return l;
   }
-  void traceMove(const std::string& control, const Twips& g);
+  void traceMove(std::string_view control, const Twips& g);
 
   WindowState state_;
   Screen& screen_;

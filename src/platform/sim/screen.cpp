@@ -67,9 +67,10 @@ std::vector<const WindowState*> Screen::stacking() const {
   return {zOrder_.rbegin(), zOrder_.rend()};
 }
 
-std::string Screen::nameOf(WindowId id) const {
+const std::string& Screen::nameOf(WindowId id) const {
+  static const std::string gone;
   const WindowState* w = window(id);
-  return w != nullptr ? w->created.name : std::string();
+  return w != nullptr ? w->created.name : gone;
 }
 
 }  // namespace kelvory::sim

@@ -82,7 +82,7 @@ class Screen {
   std::vector<const WindowState*> all() const;       // oldest first
   std::vector<const WindowState*> stacking() const;  // front to back
   // "" once the window is gone.
-  std::string nameOf(WindowId id) const;
+  const std::string& nameOf(WindowId id) const;
 
   // From now on every outline is answered with this result.
   void failShapesWith(ShapeResult result) { shapeResult_ = result; }

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_desktop.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <utility>
@@ -92,29 +93,43 @@ MsgAnswer SimDesktop::showMessageBox(std::string_view text, MsgButtons buttons, 
 }
 
 void SimDesktop::startTimer(TimerId id, int intervalMs) {
-  const Ticking ticking{intervalMs, ++generations_};
-  ticking_[id] = ticking;
-  scheduleTick(id, ticking);
+  const Ticking ticking{id, intervalMs, ++generations_};
+  const auto running =
+      std::find_if(ticking_.begin(), ticking_.end(), [id](const Ticking& t) { return t.id == id; });
+  if (running == ticking_.end()) {
+    ticking_.push_back(ticking);
+  } else {
+    *running = ticking;
+  }
+  scheduleTick(ticking);
 }
 
-void SimDesktop::stopTimer(TimerId id) { ticking_.erase(id); }
+void SimDesktop::stopTimer(TimerId id) {
+  std::erase_if(ticking_, [id](const Ticking& t) { return t.id == id; });
+}
 
-void SimDesktop::scheduleTick(TimerId id, const Ticking& ticking) {
+void SimDesktop::scheduleTick(const Ticking& ticking) {
+  // The generation alone names the start, which keeps the action small
+  // enough for std::function to hold without allocating.
   clock_.at(now() + ticking.interval,
-            [this, id, generation = ticking.generation] { tick(id, generation); });
+            [this, generation = ticking.generation] { tick(generation); });
 }
 
-void SimDesktop::tick(TimerId id, std::uint64_t generation) {
-  const auto it = ticking_.find(id);
-  if (it == ticking_.end() || it->second.generation != generation) return;
+void SimDesktop::tick(std::uint64_t generation) {
+  const auto it = std::find_if(ticking_.begin(), ticking_.end(), [generation](const Ticking& t) {
+    return t.generation == generation;
+  });
+  if (it == ticking_.end()) return;
   // The next tick is due one interval after this one, however long the
   // handler takes.
-  scheduleTick(id, it->second);
+  const TimerId id = it->id;
+  scheduleTick(*it);
   onTimer(id);
 }
 
 void SimDesktop::setTimer(TimerId id, bool enabled, int intervalMs) {
   DesktopCore::setTimer(id, enabled, intervalMs);
+  if (!trace_.reads("timer")) return;  // the common case: nobody looks up the owner
   const Timer* timer = timerOf(id);
   if (timer == nullptr) return;
   emit(traceLine("timer")
@@ -314,7 +329,11 @@ bool SimDesktop::writeProfileString(std::string_view section, std::string_view k
   return ok;
 }
 
-void SimDesktop::mark(Moment m) { emit(traceLine(MomentName(m))); }
+void SimDesktop::mark(Moment m) {
+  // Every fight half-step marks one: a plain check before any line is begun.
+  const std::string_view name = MomentName(m);
+  if (trace_.reads(name)) emit(traceLine(name));
+}
 
 void SimDesktop::endProgram() {
   if (!ended()) emit(traceLine("end"));

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -146,8 +145,11 @@ class SimDesktop final : public DesktopCore {
   using Action = sim::Player::Action;
   // A timer of the clock, running for the core.
   struct Ticking {
+    TimerId id = 0;
     int interval = 0;
-    std::uint64_t generation = 0;  // ticks queued for an older start are stale
+    // Each start has a number of its own: ticks queued for an older start
+    // are stale.
+    std::uint64_t generation = 0;
   };
 
   // The core's hooks.
@@ -165,8 +167,8 @@ class SimDesktop final : public DesktopCore {
 
   void input(Action action, std::string_view window, std::string_view control,
              MouseButton button = MouseButton::Left);
-  void scheduleTick(TimerId id, const Ticking& ticking);
-  void tick(TimerId id, std::uint64_t generation);
+  void scheduleTick(const Ticking& ticking);
+  void tick(std::uint64_t generation);
   sim::TraceLine traceLine(std::string_view ev) const { return trace_.line(ev); }
   void emit(const sim::TraceLine& line) { trace_.emit(line); }
 
@@ -175,7 +177,7 @@ class SimDesktop final : public DesktopCore {
   sim::Recorder trace_;
   sim::Screen screen_;
   sim::Player player_;
-  std::map<TimerId, Ticking> ticking_;
+  std::vector<Ticking> ticking_;  // the running ones, a handful at a time
   std::uint64_t generations_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/sim/trace.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -147,27 +148,34 @@ void TraceLine::addStrings(std::string_view k, const std::vector<std::string>& v
 }
 
 std::string fieldOf(std::string_view line, std::string_view key) {
-  std::string needle = "\"";
-  needle += key;
-  needle += "\":";
-  std::size_t pos = line.find(needle);
+  // The first '"key":', found without building it: reactions look up
+  // fields of every line they watch.
+  std::size_t pos = std::string_view::npos;
+  for (std::size_t at = line.find(key); at != std::string_view::npos; at = line.find(key, at + 1)) {
+    if (at > 0 && line[at - 1] == '"' && line.substr(at + key.size()).starts_with("\":")) {
+      pos = at + key.size() + 2;
+      break;
+    }
+  }
   if (pos == std::string_view::npos) return {};
-  pos += needle.size();
-  std::string value;
   if (pos < line.size() && line[pos] != '"') {
+    const std::size_t start = pos;
     int depth = 0;
     for (; pos < line.size(); ++pos) {
       const char c = line[pos];
       if (c == '[') ++depth;
       if (c == ']') --depth;
       if (depth <= 0 && (c == ',' || c == '}')) break;
-      value += c;
     }
-    return value;
+    return std::string(line.substr(start, pos - start));
   }
+  std::string value;
   for (++pos; pos < line.size() && line[pos] != '"'; ++pos) {
     if (line[pos] != '\\' || pos + 1 >= line.size()) {
-      value += line[pos];
+      // Up to the next quote or escape in one piece.
+      const std::size_t stop = std::min(line.find_first_of("\"\\", pos + 1), line.size());
+      value.append(line.substr(pos, stop - pos));
+      pos = stop - 1;
       continue;
     }
     const char e = line[++pos];
