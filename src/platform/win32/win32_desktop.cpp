@@ -96,7 +96,7 @@ void Win32Desktop::readScreen() { resources_.setDpi(ScreenDpi()); }
 // --- windows ------------------------------------------------------------------
 
 std::unique_ptr<NativeWindow> Win32Desktop::makeWindow(WindowId id, const WindowDesc& desc) {
-  return std::make_unique<win32::DeskWindow>(id, desc, resources_, reports(), icon_.get());
+  return std::make_unique<win32::DeskWindow>(id, desc, resources_, batch_, reports(), icon_.get());
 }
 
 double Win32Desktop::textWidth(const Font& font, std::string_view text) const {
@@ -126,6 +126,8 @@ std::optional<int> Win32Desktop::trackMenu(NativeWindow& owner,
                   win32::Widen(entry.caption).c_str());
     }
   }
+  // The menu runs its own message loop.
+  batch_.apply();
   POINT at{};
   GetCursorPos(&at);
   // Without the foreground the menu would not close on a click elsewhere.
@@ -139,6 +141,7 @@ std::optional<int> Win32Desktop::trackMenu(NativeWindow& owner,
 void Win32Desktop::closeMenu() { EndMenu(); }
 
 MsgAnswer Win32Desktop::showMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
+  batch_.apply();
   const bool yesNo = buttons == MsgButtons::YesNo;
   // Task-modal: every window of ours waits; on top, as the figures are.
   const UINT flags = (yesNo ? MB_YESNO : MB_OK) | BoxIcon(icon, kBoxIcons) | MB_TASKMODAL |
@@ -163,9 +166,12 @@ void Win32Desktop::onHubTimer(UINT_PTR id) {
   if (id == kFullscreenCheck) {
     // The figures step aside while it is in front; dialogs stay.
     coverFigures(fullscreenInFront());
-    return;
+  } else {
+    onTimer(static_cast<TimerId>(id));
   }
-  onTimer(static_cast<TimerId>(id));
+  // A timer also ticks inside loops that are not ours (a menu, a dialog
+  // being dragged): what it moved shows now.
+  batch_.apply();
 }
 
 bool Win32Desktop::fullscreenInFront() const {
@@ -189,6 +195,9 @@ bool Win32Desktop::fullscreenInFront() const {
 }
 
 bool Win32Desktop::dispatchOne() {
+  // Before a wait or the next message: a step's moves come inside the time
+  // it waits, not before it.
+  batch_.apply();
   MSG msg{};
   if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
   // Nothing of ours posts a quit; one from elsewhere is not the game's way

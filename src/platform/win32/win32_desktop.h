@@ -9,6 +9,7 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_hub.h"
 #include "platform/win32/win32_resources.h"
+#include "platform/win32/win32_window_batch.h"
 
 namespace kelvory {
 
@@ -53,10 +54,12 @@ class Win32Desktop final : public DesktopCore {
   void onHubTimer(UINT_PTR id);
   // A fullscreen window of another program (a game, a film) is in front.
   bool fullscreenInFront() const;
-  // One queued message; false when the queue was empty.
+  // One queued message, after what the last one asked of the windows;
+  // false when the queue was empty.
   bool dispatchOne();
 
   win32::Resources resources_;
+  win32::WindowBatch batch_;
   LARGE_INTEGER frequency_{};
   LARGE_INTEGER start_{};
   bool periodSet_ = false;

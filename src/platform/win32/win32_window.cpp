@@ -132,12 +132,13 @@ FrameExtents DeskWindow::dialogFrame() {
 }
 
 DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources,
-                       InputSink& listener, HICON icon)
+                       WindowBatch& batch, InputSink& listener, HICON icon)
     : id_(id),
       frame_(desc.frame),
       twips_(desc.geometry),
       back_(desc.back),
       resources_(resources),
+      batch_(batch),
       listener_(listener) {
   const Styles styles = StylesFor(frame_);
   const std::wstring caption = Widen(desc.caption);
@@ -169,6 +170,7 @@ DeskWindow::~DeskWindow() {
     // No message of the dying window may reach this half-gone object.
     SetWindowLongPtrW(hwnd(), GWLP_USERDATA, 0);
     if (GetCapture() == hwnd()) ReleaseCapture();
+    batch_.forget(hwnd());
   }
   children_.clear();
   tooltip_.reset();
@@ -398,8 +400,8 @@ DeskWindow::Child* DeskWindow::child(ControlId control) {
   return it == children_.end() ? nullptr : &it->second;
 }
 
-void DeskWindow::invalidate() const {
-  if (hwnd_) InvalidateRect(hwnd(), nullptr, FALSE);
+void DeskWindow::invalidate() {
+  if (hwnd_) batch_.repaint(hwnd());
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -413,13 +415,9 @@ void DeskWindow::relayout(bool rescaled) {
   const RECT box = resources_.toPx(twips_);
   // A window that only moves keeps its picture: the system moves the pixels
   // along, so only a new size or scale is worth a repaint.
-  RECT now{};
-  GetWindowRect(hwnd(), &now);
+  const RECT now = batch_.placement(hwnd());
   const bool resized = rescaled || Width(now) != Width(box) || Height(now) != Height(box);
-  if (!Empty(box) && EqualRect(&now, &box) == FALSE) {
-    SetWindowPos(hwnd(), nullptr, box.left, box.top, Width(box), Height(box),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-  }
+  if (!Empty(box) && EqualRect(&now, &box) == FALSE) batch_.move(hwnd(), box);
   if (rescaled) {
     for (auto& [id, c] : children_) placeChild(id, c);
     if (shape_) applyShape();
@@ -433,6 +431,8 @@ void DeskWindow::applyVisibility() {
   const bool show = visibility_.onScreen(frame_, !Empty(resources_.toPx(twips_)));
   const bool shown = IsWindowVisible(hwnd()) != FALSE;
   if (show == shown) return;
+  // Shown where it was last placed, with its outline: what is kept goes first.
+  batch_.apply();
   if (!show) {
     ShowWindow(hwnd(), SW_HIDE);
   } else if (frame_ == Frame::Dialog) {
@@ -518,9 +518,8 @@ ShapeResult DeskWindow::applyShape() {
   Region region(rects.empty() ? CreateRectRgn(0, 0, 0, 0)
                               : ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data));
   if (!region) return ShapeResult::RegionFailed;
-  if (!hwnd_ || SetWindowRgn(hwnd(), region.get(), TRUE) == 0) return ShapeResult::WindowRefused;
-  // The window owns the region from now on.
-  region.release();
+  if (!hwnd_) return ShapeResult::WindowRefused;
+  batch_.reshape(hwnd(), std::move(region));
   return ShapeResult::Ok;
 }
 

@@ -13,16 +13,18 @@
 #include "platform/desktop.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_resources.h"
+#include "platform/win32/win32_window_batch.h"
 
 namespace kelvory::win32 {
 
 // One top-level window of the game. It keeps its geometry in twips and lays
 // itself out in pixels whenever that or the screen's scale changes. Every
-// child but a button is drawn by the window itself.
+// child but a button is drawn by the window itself. Moves, outlines and
+// repaints go through the desktop's batch, applied when it next waits.
 class DeskWindow final : public NativeWindow {
  public:
-  DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources, InputSink& listener,
-             HICON icon);
+  DeskWindow(WindowId id, const WindowDesc& desc, const Resources& resources, WindowBatch& batch,
+             InputSink& listener, HICON icon);
   ~DeskWindow() override;
   DeskWindow(const DeskWindow&) = delete;
   DeskWindow& operator=(const DeskWindow&) = delete;
@@ -98,7 +100,7 @@ class DeskWindow final : public NativeWindow {
   ShapeResult applyShape();
   void placeChild(ControlId id, Child& c);
   void syncTip(ControlId id, const Child& c, bool fresh);
-  void invalidate() const;
+  void invalidate();
 
   WindowId id_;
   Frame frame_;
@@ -110,6 +112,7 @@ class DeskWindow final : public NativeWindow {
   std::optional<std::vector<PixelRect>> shape_;
   std::optional<ControlId> grab_;  // the control holding a pressed button
   const Resources& resources_;
+  WindowBatch& batch_;
   InputSink& listener_;
   // Declared in this order so children and the tip window go before the
   // window that parents them.
