@@ -98,10 +98,8 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     queued_ = false;
     xcb_connection_t* c = Connection();
     if (c == nullptr || windows.empty()) return;
-    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
-    if (!tree) return;
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
+    const std::vector<xcb_window_t> children = x11::Children(c, root_);
+    const int count = static_cast<int>(children.size());
     std::vector<xcb_get_window_attributes_cookie_t> cookies;
     for (int i = 0; i < count; ++i) cookies.push_back(xcb_get_window_attributes(c, children[i]));
     const std::set<xcb_window_t> frames = managedFrames(c);
@@ -162,17 +160,13 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
   void showToCompositor() {
     xcb_connection_t* c = Connection();
     if (c == nullptr || windows.empty()) return;
-    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
-    if (!tree) return;
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
-    for (int i = 0; i < count; ++i) {
-      if (!windows.contains(children[i])) continue;
-      const auto a = Own(
-          xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, children[i]), nullptr));
-      const auto g = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr));
+    for (const xcb_window_t w : x11::Children(c, root_)) {
+      if (!windows.contains(w)) continue;
+      const auto a =
+          Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+      const auto g = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr));
       if (!a || !g || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
-      xcb_reparent_window(c, children[i], root_, g->x, g->y);
+      xcb_reparent_window(c, w, root_, g->x, g->y);
     }
     xcb_flush(c);
     restack();

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace kelvory::qt::x11 {
 
@@ -38,6 +39,14 @@ inline xcb_atom_t Atom(xcb_connection_t* c, std::string_view name) {
   const auto reply = Own(xcb_intern_atom_reply(
       c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()), nullptr));
   return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
+// The window's children, bottom to top; none when it is gone.
+inline std::vector<xcb_window_t> Children(xcb_connection_t* c, xcb_window_t window) {
+  const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+  if (!tree) return {};
+  const xcb_window_t* first = xcb_query_tree_children(tree.get());
+  return {first, first + xcb_query_tree_children_length(tree.get())};
 }
 
 }  // namespace kelvory::qt::x11
