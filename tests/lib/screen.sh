@@ -14,7 +14,8 @@
 #   wait_for_sea PID FILE  waits until the program has drawn the sea
 #   start_qt_program PROG  runs a copy of the Qt program in $work/app, its
 #                         output in $work/app.log, its catches in $settings
-#                         ($work/config/kelvory/KVY.ini); sets app_pid
+#                         ($work/config/kelvory/KVY.ini); sets app_pid. With
+#                         the array app_as set, through that command (a user)
 
 width=1920
 height=1080
@@ -75,7 +76,7 @@ start_qt_program() {
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
   mkdir -p "$work/app"
   cp "$1" "$work/app/kelvory"
-  (cd "$work/app" && exec ./kelvory >"$work/app.log" 2>&1) &
+  (cd "$work/app" && exec ${app_as[@]+"${app_as[@]}"} ./kelvory >"$work/app.log" 2>&1) &
   app_pid=$!
   sleep 2
   if ! kill -0 "$app_pid" 2>/dev/null; then
