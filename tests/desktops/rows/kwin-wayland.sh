@@ -8,7 +8,8 @@ row_xvfb=no
 
 row_needs() { echo kwin_wayland Xwayland Xvfb dbus-daemon gdbus tint2 xmessage xprop xdotool import; }
 
-row_start() {
+# KWin with XWayland and the backdrop, without a panel.
+kwin_start() {
   local backdrop='#4f8fbf'
   local config="$HOME/.config"
   mkdir -p "$config" && mkdir -p -m 700 "$work/xdg"
@@ -52,28 +53,28 @@ RULES
   export WAYLAND_DISPLAY=kelvory-kwin
   nested_xwayland "$work/xwayland-display" || return 1
   nested_spawn backdrop xmessage -title 'kelvory backdrop' -bg "$backdrop" -fg "$backdrop" -xrm '*borderWidth: 0' -buttons '' ' '
+  nested_wait xdotool search --onlyvisible --name 'kelvory backdrop' >/dev/null
+}
+
+row_start() {
+  kwin_start || return 1
   nested_spawn panel tint2
-  nested_wait xdotool search --onlyvisible --name 'kelvory backdrop' >/dev/null || return 1
   # The panel is up once its strut has shrunk the work area.
   nested_wait eval 'bar_top=$(nested_workarea_bottom); ((bar_top > 0 && bar_top < height))'
 }
 
 row_stop() { nested_stop; }
 
-# KWin's own list, from a script run inside it; it prints into KWin's log.
-row_windows() {
-  local mark="kvy-list-$RANDOM" script="$work/list-windows.js"
+# Runs a script inside KWin; what it passes to out() is printed (KWin
+# prints it into its log). id(c) names a window: its X11 id, or KWin's own
+# for a Wayland one.
+kwin_script() {
+  local mark="kvy-$RANDOM" script="$work/script.js" id
   cat >"$script" <<JS
-workspace.clientList().forEach(function (c) {
-  var g = c.frameGeometry, f = [];
-  ["normalWindow", "utility", "dialog", "dock", "desktopWindow", "popupMenu", "tooltip",
-   "skipTaskbar", "skipSwitcher", "skipPager", "keepAbove", "transient", "minimized", "hidden"]
-    .forEach(function (p) { if (c[p]) f.push(p); });
-  print("$mark 0x" + c.windowId.toString(16) + " " + c.resourceClass + " at=" + g.x + "," + g.y
-        + " size=" + g.width + "x" + g.height + " " + f.join(" "));
-});
+function out(s) { print("$mark " + s); }
+function id(c) { return c.windowId ? "0x" + c.windowId.toString(16) : c.internalId.toString().replace(/[{}]/g, ""); }
+$1
 JS
-  local id
   id=$(gdbus call --session --dest org.kde.KWin --object-path /Scripting \
     --method org.kde.kwin.Scripting.loadScript "$script" "$mark" | tr -dc 0-9)
   gdbus call --session --dest org.kde.KWin --object-path "/$id" \
@@ -83,6 +84,21 @@ JS
     --method org.kde.kwin.Scripting.unloadScript "$mark" >/dev/null
   sed -n "s/.*$mark //p" "$work/kwin.log" | tr -d '"'
 }
+
+# KWin's own list: every window with its flags (those of FILTER, a script
+# condition on c, when given).
+kwin_windows() {
+  kwin_script "
+workspace.clientList().filter(function (c) { return ${1:-true}; }).forEach(function (c) {
+  var g = c.frameGeometry, f = [];
+  ['normalWindow', 'utility', 'dialog', 'dock', 'desktopWindow', 'popupMenu', 'tooltip',
+   'skipTaskbar', 'skipSwitcher', 'skipPager', 'keepAbove', 'transient', 'minimized', 'hidden']
+    .forEach(function (p) { if (c[p]) f.push(p); });
+  out(id(c) + ' ' + c.resourceClass + ' at=' + g.x + ',' + g.y + ' size=' + g.width + 'x' + g.height
+      + ' ' + f.join(' '));
+});"
+}
+row_windows() { kwin_windows; }
 
 row_screenshot() { nested_screenshot "$1"; }
 row_pointer() { nested_pointer "$1" "$2"; }
