@@ -165,30 +165,13 @@ void WaylandDesktop::enlist(wl::WlWindow& window) { windows_.push_back(&window);
 
 void WaylandDesktop::forget(wl::WlWindow& window) { std::erase(windows_, &window); }
 
-void WaylandDesktop::mapped(wl::WlWindow& window) {
-  std::erase(windows_, &window);
-  windows_.push_back(&window);
-}
-
-void WaylandDesktop::unmapped(wl::WlWindow&) {}
-
-void WaylandDesktop::lower(wl::WlWindow& window) {
-  std::erase(windows_, &window);
-  windows_.insert(windows_.begin(), &window);
-  // A layer keeps its surfaces in the order they appeared: the others show
-  // afresh above this one, in their order.
-  for (wl::WlWindow* w : windows_) {
-    if (w != &window && w->shown() && w->onLayer()) w->raise();
-  }
-}
-
 wl::WlWindow* WaylandDesktop::menuParent() const {
   wl_surface* pressed = seat_ ? seat_->pressedOn() : nullptr;
   wl::WlWindow* panel = nullptr;
   for (wl::WlWindow* w : windows_) {
     if (w->layerSurface() == nullptr) continue;
     if (pressed != nullptr && w->surface() == pressed) return w;
-    if (panel == nullptr) panel = w;
+    if (w->panel()) panel = w;
   }
   return panel;
 }
@@ -255,9 +238,7 @@ bool WaylandDesktop::deliverOne() {
 
 void WaylandDesktop::flushWindows() {
   if (lost_) return;
-  // Copied: a flush may raise, which reorders.
-  const std::vector<wl::WlWindow*> windows = windows_;
-  for (wl::WlWindow* w : windows) w->flush();
+  for (wl::WlWindow* w : windows_) w->flush();
 }
 
 void WaylandDesktop::readEvents(int timeoutMs) {

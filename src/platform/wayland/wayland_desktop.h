@@ -58,9 +58,6 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   wl::FreeArea freeArea() const override { return free_; }
   int scale() const override { return scale_; }
   void post(std::function<void()> handler) override;
-  void mapped(wl::WlWindow& window) override;
-  void unmapped(wl::WlWindow& window) override;
-  void lower(wl::WlWindow& window) override;
   void enlist(wl::WlWindow& window) override;
   void forget(wl::WlWindow& window) override;
 
@@ -95,7 +92,7 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   std::function<void()> closeMenu_;
   std::deque<std::function<void()>> queue_;
   std::map<TimerId, Timer> timers_;
-  std::vector<wl::WlWindow*> windows_;  // every window, bottom of the stack first
+  std::vector<wl::WlWindow*> windows_;
 };
 
 }  // namespace kelvory

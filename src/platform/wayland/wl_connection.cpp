@@ -65,9 +65,9 @@ void Connection::Global(void* data, wl_registry* registry, std::uint32_t name,
         Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, kCompositorVersion));
   } else if (is == wl_shm_interface.name) {
     c.shm_.reset(Bind<wl_shm>(registry, name, &wl_shm_interface, version, 1));
-  } else if (is == wl_seat_interface.name && !c.seat_) {
-    c.seat_.reset(Bind<wl_seat>(registry, name, &wl_seat_interface, version, kSeatVersion));
-    if (c.seatChanged_) c.seatChanged_();
+  } else if (is == wl_seat_interface.name && c.seatName_ == 0) {
+    c.seatName_ = name;
+    c.seatVersion_ = version;
   } else if (is == xdg_wm_base_interface.name) {
     c.shell_.reset(
         Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, kShellVersion));
@@ -108,6 +108,14 @@ void Connection::OutputScale(void* data, wl_output* proxy, std::int32_t factor) 
 void Connection::OutputDone(void* data, wl_output*) {
   auto& c = *static_cast<Connection*>(data);
   if (c.outputsChanged_) c.outputsChanged_();
+}
+
+wl_seat* Connection::seat() {
+  if (!seat_ && seatName_ != 0) {
+    seat_.reset(
+        Bind<wl_seat>(registry_.get(), seatName_, &wl_seat_interface, seatVersion_, kSeatVersion));
+  }
+  return seat_.get();
 }
 
 int Connection::scale() const {

@@ -33,7 +33,9 @@ class Connection {
   wl_display* display() const { return display_; }
   wl_compositor* compositor() const { return compositor_.get(); }
   wl_shm* shm() const { return shm_.get(); }
-  wl_seat* seat() const { return seat_.get(); }
+  // Bound on first asking, so that its listener hears its capabilities;
+  // nullptr without a seat.
+  wl_seat* seat();
   xdg_wm_base* shell() const { return shell_.get(); }
   zwlr_layer_shell_v1* layers() const { return layers_.get(); }
   zxdg_decoration_manager_v1* decorations() const { return decorations_.get(); }
@@ -44,8 +46,6 @@ class Connection {
   int scale() const;
   // An output came, went or changed its scale.
   void onOutputs(std::function<void()> changed) { outputsChanged_ = std::move(changed); }
-  // The seat's pointer and keyboard come and go with its capabilities.
-  void onSeat(std::function<void()> changed) { seatChanged_ = std::move(changed); }
 
  private:
   explicit Connection(wl_display* display);
@@ -65,7 +65,8 @@ class Connection {
   Proxy<zxdg_decoration_manager_v1> decorations_;
   std::vector<std::unique_ptr<Output>> outputs_;
   std::function<void()> outputsChanged_;
-  std::function<void()> seatChanged_;
+  std::uint32_t seatName_ = 0;
+  std::uint32_t seatVersion_ = 0;
 };
 
 }  // namespace kelvory::wl

@@ -34,12 +34,7 @@ class Host {
   // Runs the game's handler from the event loop, outside the compositor's
   // callbacks.
   virtual void post(std::function<void()> handler) = 0;
-  // A window was made or is gone, its surface came (on top of its layer)
-  // or went, or the game sent it to the back: the desktop keeps the
-  // windows in their stacking order.
-  virtual void mapped(WlWindow& window) = 0;
-  virtual void unmapped(WlWindow& window) = 0;
-  virtual void lower(WlWindow& window) = 0;
+  // A window was made or is gone: the desktop flushes every window there is.
   virtual void enlist(WlWindow& window) = 0;
   virtual void forget(WlWindow& window) = 0;
 };

@@ -159,6 +159,7 @@ void PopupMenu::step(int direction) {
 }
 
 void PopupMenu::pointerMotion(double x, double y) {
+  pointerY_ = y;
   const int line = lineAt(y);
   // The first report is where the pointer came in, not a move.
   if (entered_ && (x != enteredX_ || y != enteredY_)) moved_ = true;
@@ -179,10 +180,15 @@ void PopupMenu::pointerLeave() {
 }
 
 // An item is chosen where a button is let go over it, once the pointer has
-// moved in the menu: the release of the press that opened it chooses
-// nothing.
+// moved in the menu or pressed there: the release of the press that opened
+// it chooses nothing.
 void PopupMenu::pointerButton(MouseButton, bool down) {
-  if (!down && moved_) choose(hot_);
+  if (down) {
+    pressedIn_ = true;
+    hot_ = lineAt(pointerY_);
+  } else if (moved_ || pressedIn_) {
+    choose(hot_);
+  }
 }
 
 void PopupMenu::key(std::uint32_t code) {

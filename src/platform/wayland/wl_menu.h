@@ -51,6 +51,8 @@ class PopupMenu final : private InputTarget {
   bool entered_ = false;
   double enteredX_ = 0, enteredY_ = 0;
   bool moved_ = false;
+  bool pressedIn_ = false;
+  double pointerY_ = 0;
   bool finished_ = false;
   std::optional<int> chosen_;
   BufferPair buffers_;

@@ -13,8 +13,7 @@ constexpr const char* kAppId = "kelvory";
 
 }  // namespace
 
-// One surface with its role; a window has one while it shows, and two for
-// a moment while it is raised.
+// One surface with its role; a window has one while it shows.
 struct WlWindow::Role {
   BufferPair buffers;
   Proxy<wl_surface> surface;
@@ -43,7 +42,6 @@ WlWindow::WlWindow(Host& host, WindowId id, const WindowDesc& desc, InputSink& s
 }
 
 WlWindow::~WlWindow() {
-  dropRole(next_);
   dropRole(role_);
   host_.forget(*this);
 }
@@ -65,8 +63,8 @@ std::unique_ptr<WlWindow::Role> WlWindow::makeRole() {
         .closed = [](void* data,
                      zwlr_layer_surface_v1*) { static_cast<Role*>(data)->closed = true; },
     };
-    role->layer.reset(zwlr_layer_shell_v1_get_layer_surface(
-        c.layers(), role->surface.get(), nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace));
+    role->layer.reset(zwlr_layer_shell_v1_get_layer_surface(c.layers(), role->surface.get(),
+                                                            nullptr, layer_, kNamespace));
     zwlr_layer_surface_v1_add_listener(role->layer.get(), &kListener, role.get());
     zwlr_layer_surface_v1_set_anchor(
         role->layer.get(), ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
@@ -156,37 +154,36 @@ void WlWindow::applyVisibility() {
   if (show && !role_) {
     role_ = makeRole();
     dirty_ = true;
-    host_.mapped(*this);
   } else if (!show && role_) {
-    dropRole(next_);
     dropRole(role_);
-    host_.unmapped(*this);
   }
 }
 
-void WlWindow::raise() {
-  if (!role_ || !onLayer()) return;
-  dropRole(next_);
-  next_ = makeRole();
-}
+// The bottom layer lies under every ordinary window and over the desktop:
+// behind the sea and the bar, a float or a fish shows only above the water.
+void WlWindow::sendToBack() { moveToLayer(ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM); }
 
-void WlWindow::sendToBack() {
-  if (onLayer()) host_.lower(*this);
-}
+void WlWindow::bringToFront() { moveToLayer(ZWLR_LAYER_SHELL_V1_LAYER_TOP); }
 
-void WlWindow::bringToFront() {
-  if (!onLayer() || !role_) return;
-  raise();
-  host_.mapped(*this);
+void WlWindow::moveToLayer(zwlr_layer_shell_v1_layer layer) {
+  if (!onLayer() || layer == layer_) return;
+  layer_ = layer;
+  if (!role_) return;
+  if (zwlr_layer_surface_v1_get_version(role_->layer.get()) >=
+      ZWLR_LAYER_SURFACE_V1_SET_LAYER_SINCE_VERSION) {
+    zwlr_layer_surface_v1_set_layer(role_->layer.get(), layer);
+    moved_ = true;
+  } else {
+    // A first layer shell moves a surface only as a new one.
+    dropRole(role_);
+    role_ = makeRole();
+    dirty_ = true;
+  }
 }
 
 void WlWindow::retire() {
   retired_ = true;
-  dropRole(next_);
-  if (role_) {
-    dropRole(role_);
-    host_.unmapped(*this);
-  }
+  dropRole(role_);
 }
 
 bool WlWindow::draw(Role& role, const Placement& placed) {
@@ -221,21 +218,14 @@ bool WlWindow::draw(Role& role, const Placement& placed) {
 void WlWindow::flush() {
   if (role_ && role_->closed) {
     // The compositor let go of the surface (its output went): a new one.
-    dropRole(next_);
+    dropRole(role_);
     role_ = makeRole();
   }
   const auto placed = placement();
-  if (!placed) return;
-  if (next_ && next_->configured && draw(*next_, *placed)) {
-    wl_surface_commit(next_->surface.get());
-    dropRole(role_);
-    role_ = std::move(next_);
-    dirty_ = false;
-    return;
-  }
-  if (!role_ || !role_->configured) return;
+  if (!placed || !role_ || !role_->configured) return;
   Role& role = *role_;
-  bool commit = false;
+  bool commit = moved_;
+  moved_ = false;
   if (role.layer && role.placedAt != placed->surface) {
     const PixelRect& r = placed->surface;
     const bool resized = !role.placedAt ||

@@ -29,8 +29,6 @@ class WlWindow final : public NativeWindow, private InputTarget {
   void setWanted(bool shown, bool modal) override;
   void setCovered(bool covered) override;
   void allowInput(bool allowed) override { allowed_ = allowed; }
-  // The compositor keeps a layer's surfaces in the order they appeared:
-  // the desktop raises the others over this one.
   void sendToBack() override;
   void bringToFront() override;
   void retire() override;
@@ -49,11 +47,9 @@ class WlWindow final : public NativeWindow, private InputTarget {
 
   // Sends what changed since the last flush to the compositor.
   void flush();
-  // A fresh surface over every other of its layer; the old one goes once
-  // the new one shows, so nothing flickers.
-  void raise();
   bool onLayer() const { return frame_ == Frame::None || frame_ == Frame::Thin; }
   bool shown() const { return role_ != nullptr; }
+  bool panel() const { return frame_ == Frame::Thin; }
   wl_surface* surface() const;
   zwlr_layer_surface_v1* layerSurface() const;
   // Input without the event loop's detour, and the keys a dialog answers
@@ -67,6 +63,7 @@ class WlWindow final : public NativeWindow, private InputTarget {
   std::unique_ptr<Role> makeRole();
   void dropRole(std::unique_ptr<Role>& role);
   void applyVisibility();
+  void moveToLayer(zwlr_layer_shell_v1_layer layer);
   // Where the window's surface lies in the free area, and its client area's
   // offset in it; nothing when none of it is in the free area.
   struct Placement {
@@ -103,8 +100,9 @@ class WlWindow final : public NativeWindow, private InputTarget {
   // button's press.
   double pointerX_ = 0, pointerY_ = 0;
   std::map<MouseButton, ControlId> pressed_;
+  zwlr_layer_shell_v1_layer layer_ = ZWLR_LAYER_SHELL_V1_LAYER_TOP;
+  bool moved_ = false;  // to another layer, not yet committed
   std::unique_ptr<Role> role_;
-  std::unique_ptr<Role> next_;  // while raising
 };
 
 }  // namespace kelvory::wl
