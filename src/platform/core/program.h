@@ -27,6 +27,9 @@ struct Game {
 // once; the program's main calls it.
 int RunDesktop(int argc, char** argv, const Game& game);
 
+// What `kelvory --help` prints.
+const char* ProgramUsage();
+
 // The one start-up every desktop ends in: a second copy on the same
 // settings file says so and ends, since it would overwrite the first one's
 // catches; otherwise the game runs. The lock goes with the process, however

@@ -1,0 +1,50 @@
+#include "platform/choice/desktop_choice.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/core/program.h"
+#include "platform/qt/qt_program.h"
+#include "platform/wayland/wayland_program.h"
+
+namespace kelvory {
+
+DesktopPlan PlanDesktop(std::string_view forced, bool waylandSession) {
+  if (forced == "x11") return {.x11Otherwise = true};
+  if (forced == "wayland") return {.tryWayland = true};
+  if (!forced.empty()) {
+    return {.error = "KELVORY_DESKTOP must be x11 or wayland, not \"" + std::string(forced) + "\""};
+  }
+  return {.tryWayland = waylandSession, .x11Otherwise = true};
+}
+
+int RunDesktop(int argc, char** argv, const Game& game) {
+  // Answer before any desktop needs a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(ProgramUsage(), stdout);
+      return 0;
+    }
+  }
+  const char* forced = std::getenv("KELVORY_DESKTOP");
+  const DesktopPlan plan =
+      PlanDesktop(forced != nullptr ? forced : "", std::getenv("WAYLAND_DISPLAY") != nullptr);
+  if (!plan.error.empty()) {
+    std::fprintf(stderr, "kelvory: %s\n", plan.error.c_str());
+    return 2;
+  }
+  if (plan.tryWayland) {
+    if (const auto status = RunWaylandDesktop(argc, argv, game)) return *status;
+  }
+  if (!plan.x11Otherwise) {
+    std::fputs(
+        "kelvory: KELVORY_DESKTOP=wayland, but no Wayland compositor with the layer shell "
+        "(zwlr_layer_shell_v1) answers; unset it to run through XWayland\n",
+        stderr);
+    return 1;
+  }
+  return RunQtDesktop(argc, argv, game);
+}
+
+}  // namespace kelvory
