@@ -1,23 +1,13 @@
-#include "platform/choice/desktop_choice.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/core/desktop_plan.h"
 #include "platform/core/program.h"
 #include "platform/qt/qt_program.h"
 #include "platform/wayland/wayland_program.h"
 
 namespace kelvory {
-
-DesktopPlan PlanDesktop(std::string_view forced, bool waylandSession) {
-  if (forced == "x11") return {.x11Otherwise = true};
-  if (forced == "wayland") return {.tryWayland = true};
-  if (!forced.empty()) {
-    return {.error = "KELVORY_DESKTOP must be x11 or wayland, not \"" + std::string(forced) + "\""};
-  }
-  return {.tryWayland = waylandSession, .x11Otherwise = true};
-}
 
 int RunDesktop(int argc, char** argv, const Game& game) {
   // Answer before any desktop needs a display.
