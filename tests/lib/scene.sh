@@ -9,11 +9,22 @@
 #   menu_opens_and_closes BEFORE GROUND   a right press on the reel button
 #   cast_lands BEFORE GROUND NAME      two presses: the float lands on the sea
 #   quit_saves GROUND INI              "終了" from the menu saves the catches
+# An item of the open menu is chosen by `menu_choose first|last GROUND`, by
+# keys unless defined before.
 
 settle=${settle:-0.7}
 declare -F pointer >/dev/null || pointer() { xdotool mousemove "$1" "$2"; }
 declare -F button >/dev/null || button() { xdotool "mouse$2" "$1"; }
 declare -F key >/dev/null || key() { xdotool key "$@"; }
+declare -F menu_choose >/dev/null || menu_choose() {
+  if [[ $1 == first ]]; then
+    key Down Return
+  else
+    key Up
+    sleep 0.3
+    key Return
+  fi
+}
 
 click() {  # click X Y N
   pointer "$1" "$2"
@@ -85,9 +96,7 @@ cast_lands() {
 quit_saves() {
   click 75 $(($1 - 8)) 3
   sleep "$settle"
-  key Up
-  sleep 0.3
-  key Return
+  menu_choose last "$1"
   if ends_cleanly "$app_pid" 終了 100; then
     app_pid=""
     tr -d '\r' <"$2" 2>/dev/null | grep -qx 'Tyouka=0\{39\}' || fail "終了 saved no catches"

@@ -46,13 +46,15 @@ row_start() {
   export XDG_RUNTIME_DIR=$work/xdg
   unset DISPLAY WAYLAND_DISPLAY
   # A plain backdrop, no borders, a status line that stays as it is; the
-  # pointer moves no focus, so only the checks' own requests do.
+  # pointer moves no focus, so only the checks' own requests do, and hides
+  # at once, out of the screenshots.
   cat >"$work/sway.conf" <<CONF
 output HEADLESS-1 mode $((width * scale))x$((height * scale)) scale $scale bg #336699 solid_color
 default_border none
 default_floating_border none
 xwayland disable
 focus_follows_mouse no
+seat * hide_cursor 100
 for_window [app_id="^below$"] floating enable
 bar {
   position bottom
@@ -103,6 +105,23 @@ row_key() {
 }
 
 row_our_windows() { :; }
+
+# A layer surface without keyboard interactivity gets no keys here, nor
+# does its menu: an item is clicked, as a user would, where the screenshot
+# shows the menu (its rows right of the panel and the angler).
+menu_choose() {  # menu_choose first|last GROUND
+  local top bottom
+  shot "$work/choose.rgb"
+  read -r top bottom < <(cmp -l "$work/rest.rgb" "$work/choose.rgb" | awk -v w="$width" -v g="$2" '
+    { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
+      if (x >= 140 && x < 200 && y > g - 200 && y < g - 3) { if (!top || y < top) top = y; if (y > bottom) bottom = y } }
+    END { print top, bottom }')
+  if [[ -z $top ]]; then
+    echo "note: no menu to choose from"
+    return
+  fi
+  if [[ $1 == first ]]; then click 160 $((top + 12)) 1; else click 160 $((bottom - 12)) 1; fi
+}
 
 # A floating window from below the top edge down to the bar; its clicks come
 # in its own coordinates.
