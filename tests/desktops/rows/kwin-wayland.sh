@@ -5,6 +5,9 @@
 # no wallpaper, so a plain window that a rule makes the desktop stands in.
 source "$(dirname "${BASH_SOURCE[0]}")/../nested.sh"
 row_xvfb=no
+# KWin offers the layer shell: the toy would be a native client of it
+# (kwin-wayland-native.sh) but for this.
+export KELVORY_DESKTOP=x11
 
 row_needs() { echo kwin_wayland Xwayland Xvfb dbus-daemon gdbus tint2 xmessage xprop xdotool import; }
 

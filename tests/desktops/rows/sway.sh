@@ -126,7 +126,7 @@ menu_choose() {  # menu_choose first|last GROUND
 # A floating window from below the top edge down to the bar; its clicks come
 # in its own coordinates.
 row_below() {
-  local _ x y w h
+  local _ x y h
   ${app_as[@]+"${app_as[@]}"} "$WL_INPUT" below >"$work/below.log" 2>&1 &
   below_pid=$!
   for _ in $(seq 50); do
@@ -136,7 +136,7 @@ row_below() {
   done
   swaymsg "[con_id=$below] resize set $((width - 20)) $((bar_top - 40)), move position 10 40" >/dev/null
   sleep 0.5
-  read -r x y w h < <(sway_views | awk '$2 == "below" {sub(/^at=/, "", $3); sub(/^size=/, "", $4);
+  read -r x y _ h < <(sway_views | awk '$2 == "below" {sub(/^at=/, "", $3); sub(/^size=/, "", $4);
     split($3, at, ","); split($4, size, "x"); print at[1], at[2], size[1], size[2]}')
   below_x=$x below_y=$y below_bottom=$((y + h - 1))
 }
