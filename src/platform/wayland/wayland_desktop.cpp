@@ -163,7 +163,23 @@ std::unique_ptr<NativeWindow> WaylandDesktop::makeWindow(WindowId id, const Wind
 
 void WaylandDesktop::enlist(wl::WlWindow& window) { windows_.push_back(&window); }
 
-void WaylandDesktop::forget(wl::WlWindow& window) { std::erase(windows_, &window); }
+void WaylandDesktop::forget(wl::WlWindow& window) {
+  std::erase(windows_, &window);
+  if (tipWindow_ == &window) tipAfter(nullptr, 0);
+}
+
+void WaylandDesktop::tipAfter(wl::WlWindow* window, int delayMs) {
+  tipWindow_ = window;
+  tipDue_ = window != nullptr ? now() + delayMs : kNever;
+}
+
+bool WaylandDesktop::tipOne() {
+  if (tipWindow_ == nullptr || now() < tipDue_) return false;
+  wl::WlWindow* window = tipWindow_;
+  tipAfter(nullptr, 0);
+  window->showTip();
+  return true;
+}
 
 wl::WlWindow* WaylandDesktop::menuParent() const {
   wl_surface* pressed = seat_ ? seat_->pressedOn() : nullptr;
@@ -298,8 +314,9 @@ void WaylandDesktop::dispatchQueued(const std::function<bool()>& done) {
 
 void WaylandDesktop::waitForEvents(Ms deadline) {
   if (deliverOne() || tickOne()) return;
+  tipOne();
   flushWindows();
-  Ms until = deadline;
+  Ms until = std::min(deadline, tipDue_);
   for (const auto& [id, timer] : timers_) until = std::min(until, timer.due);
   int timeout = -1;
   if (until != kNever) timeout = static_cast<int>(std::clamp<Ms>(until - now(), 0, INT_MAX));
