@@ -222,20 +222,15 @@ MsgAnswer WaylandDesktop::showMessageBox(std::string_view text, MsgButtons butto
 // --- timers and waiting ------------------------------------------------------
 
 void WaylandDesktop::startTimer(TimerId id, int intervalMs) {
-  timers_[id] = {intervalMs, now() + intervalMs};
+  timers_.start(id, intervalMs, now());
 }
 
-void WaylandDesktop::stopTimer(TimerId id) { timers_.erase(id); }
+void WaylandDesktop::stopTimer(TimerId id) { timers_.stop(id); }
 
 bool WaylandDesktop::tickOne() {
-  const auto first =
-      std::min_element(timers_.begin(), timers_.end(),
-                       [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-  if (first == timers_.end() || first->second.due > now()) return false;
-  // The next tick counts from now: a late one does not bunch up.
-  first->second.due = now() + first->second.intervalMs;
-  onTimer(first->first);
-  return true;
+  const auto due = timers_.takeDue(now());
+  if (due) onTimer(*due);
+  return due.has_value();
 }
 
 void WaylandDesktop::post(std::function<void()> handler) {
@@ -316,8 +311,7 @@ void WaylandDesktop::waitForEvents(Ms deadline) {
   if (deliverOne() || tickOne()) return;
   tipOne();
   flushWindows();
-  Ms until = std::min(deadline, tipDue_);
-  for (const auto& [id, timer] : timers_) until = std::min(until, timer.due);
+  const Ms until = std::min({deadline, tipDue_, timers_.nextDue()});
   int timeout = -1;
   if (until != kNever) timeout = static_cast<int>(std::clamp<Ms>(until - now(), 0, INT_MAX));
   readEvents(timeout);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/desktop_core.h"
+#include "platform/core/due_timers.h"
 #include "platform/wayland/wl_host.h"
 #include "platform/wayland/wl_window.h"
 
@@ -32,10 +33,6 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   [[noreturn]] void endProgram() override;
 
  private:
-  struct Timer {
-    int intervalMs = 0;
-    Ms due = 0;
-  };
   struct Probe;
 
   std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
@@ -96,7 +93,7 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   wl::WlWindow* tipWindow_ = nullptr;
   Ms tipDue_ = kNever;
   std::deque<std::function<void()>> queue_;
-  std::map<TimerId, Timer> timers_;
+  DueTimers timers_;
   std::vector<wl::WlWindow*> windows_;
 };
 

@@ -11,10 +11,6 @@ constexpr int kBelowPointer = 20;
 constexpr Rgb kFace{0xFF, 0xFF, 0xE1};
 constexpr Rgb kEdge{0x76, 0x76, 0x76};
 
-void SetColour(cairo_t* cr, Rgb c) {
-  cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-}
-
 }  // namespace
 
 Tooltip::Tooltip(Host& host, Parent parent, int x, int y, const std::string& text)
@@ -69,11 +65,7 @@ void Tooltip::draw() {
   if (buffer == nullptr) return;
   cairo_t* cr = cairo_create(buffer->canvas());
   cairo_scale(cr, scale, scale);
-  SetColour(cr, kEdge);
-  cairo_paint(cr);
-  SetColour(cr, kFace);
-  cairo_rectangle(cr, 1, 1, width_ - 2, height_ - 2);
-  cairo_fill(cr);
+  PaintPopupFace(cr, width_, height_, kEdge, kFace);
   PangoLayout* layout = pango_cairo_create_layout(cr);
   SetText(layout, host_.fonts(), kTipFont, 0, text_, 0);
   SetColour(cr, kBlack);
@@ -81,9 +73,7 @@ void Tooltip::draw() {
   pango_cairo_show_layout(cr, layout);
   g_object_unref(layout);
   cairo_destroy(cr);
-  wl_surface_set_buffer_scale(surface_.get(), scale);
-  wl_surface_attach(surface_.get(), buffer->attachable(), 0, 0);
-  wl_surface_damage_buffer(surface_.get(), 0, 0, width_ * scale, height_ * scale);
+  Present(surface_.get(), *buffer, scale);
   wl_surface_commit(surface_.get());
 }
 

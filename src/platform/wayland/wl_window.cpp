@@ -209,9 +209,7 @@ bool WlWindow::draw(Role& role, const Placement& placed) {
   cairo_restore(cr);
   if (frame_ == Frame::Thin) PaintThinBorder(cr, placed.boxWidth, placed.boxHeight);
   cairo_destroy(cr);
-  wl_surface_set_buffer_scale(role.surface.get(), scale);
-  wl_surface_attach(role.surface.get(), buffer->attachable(), 0, 0);
-  wl_surface_damage_buffer(role.surface.get(), 0, 0, width * scale, height * scale);
+  Present(role.surface.get(), *buffer, scale);
   role.scale = scale;
   role.drawn = true;
   return true;
