@@ -101,20 +101,15 @@ MsgAnswer TemplateDesktop::showMessageBox(std::string_view text, MsgButtons butt
 }
 
 void TemplateDesktop::startTimer(TimerId id, int intervalMs) {
-  timers_[id] = {intervalMs, now() + intervalMs};
+  timers_.start(id, intervalMs, now());
 }
 
-void TemplateDesktop::stopTimer(TimerId id) { timers_.erase(id); }
+void TemplateDesktop::stopTimer(TimerId id) { timers_.stop(id); }
 
 bool TemplateDesktop::tickOne() {
-  const auto first =
-      std::min_element(timers_.begin(), timers_.end(),
-                       [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-  if (first == timers_.end() || first->second.due > now()) return false;
-  // The next tick counts from now: a late one does not bunch up.
-  first->second.due = now() + first->second.intervalMs;
-  onTimer(first->first);
-  return true;
+  const auto due = timers_.takeDue(now());
+  if (due) onTimer(*due);
+  return due.has_value();
 }
 
 void TemplateDesktop::dispatchQueued(const std::function<bool()>& done) {
@@ -125,8 +120,7 @@ void TemplateDesktop::dispatchQueued(const std::function<bool()>& done) {
 
 void TemplateDesktop::waitForEvents(Ms deadline) {
   if (tickOne()) return;
-  Ms until = std::min(deadline, now() + kIdleSleepMs);
-  for (const auto& [id, timer] : timers_) until = std::min(until, timer.due);
+  const Ms until = std::min({deadline, now() + kIdleSleepMs, timers_.nextDue()});
   std::this_thread::sleep_for(std::chrono::milliseconds(std::max<Ms>(0, until - now())));
 }
 

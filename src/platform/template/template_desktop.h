@@ -1,10 +1,10 @@
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <memory>
 
 #include "platform/core/desktop_core.h"
+#include "platform/core/due_timers.h"
 
 namespace kelvory {
 
@@ -28,11 +28,6 @@ class TemplateDesktop final : public DesktopCore {
   [[noreturn]] void endProgram() override;
 
  private:
-  struct Timer {
-    int intervalMs = 0;
-    Ms due = 0;
-  };
-
   std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
   std::optional<int> trackMenu(NativeWindow& owner,
                                const std::vector<MenuItemDesc>& items) override;
@@ -48,7 +43,7 @@ class TemplateDesktop final : public DesktopCore {
   bool tickOne();
 
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-  std::map<TimerId, Timer> timers_;
+  DueTimers timers_;
 };
 
 }  // namespace kelvory

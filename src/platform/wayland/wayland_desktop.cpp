@@ -163,7 +163,23 @@ std::unique_ptr<NativeWindow> WaylandDesktop::makeWindow(WindowId id, const Wind
 
 void WaylandDesktop::enlist(wl::WlWindow& window) { windows_.push_back(&window); }
 
-void WaylandDesktop::forget(wl::WlWindow& window) { std::erase(windows_, &window); }
+void WaylandDesktop::forget(wl::WlWindow& window) {
+  std::erase(windows_, &window);
+  if (tipWindow_ == &window) tipAfter(nullptr, 0);
+}
+
+void WaylandDesktop::tipAfter(wl::WlWindow* window, int delayMs) {
+  tipWindow_ = window;
+  tipDue_ = window != nullptr ? now() + delayMs : kNever;
+}
+
+bool WaylandDesktop::tipOne() {
+  if (tipWindow_ == nullptr || now() < tipDue_) return false;
+  wl::WlWindow* window = tipWindow_;
+  tipAfter(nullptr, 0);
+  window->showTip();
+  return true;
+}
 
 wl::WlWindow* WaylandDesktop::menuParent() const {
   wl_surface* pressed = seat_ ? seat_->pressedOn() : nullptr;
@@ -206,20 +222,15 @@ MsgAnswer WaylandDesktop::showMessageBox(std::string_view text, MsgButtons butto
 // --- timers and waiting ------------------------------------------------------
 
 void WaylandDesktop::startTimer(TimerId id, int intervalMs) {
-  timers_[id] = {intervalMs, now() + intervalMs};
+  timers_.start(id, intervalMs, now());
 }
 
-void WaylandDesktop::stopTimer(TimerId id) { timers_.erase(id); }
+void WaylandDesktop::stopTimer(TimerId id) { timers_.stop(id); }
 
 bool WaylandDesktop::tickOne() {
-  const auto first =
-      std::min_element(timers_.begin(), timers_.end(),
-                       [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
-  if (first == timers_.end() || first->second.due > now()) return false;
-  // The next tick counts from now: a late one does not bunch up.
-  first->second.due = now() + first->second.intervalMs;
-  onTimer(first->first);
-  return true;
+  const auto due = timers_.takeDue(now());
+  if (due) onTimer(*due);
+  return due.has_value();
 }
 
 void WaylandDesktop::post(std::function<void()> handler) {
@@ -298,9 +309,9 @@ void WaylandDesktop::dispatchQueued(const std::function<bool()>& done) {
 
 void WaylandDesktop::waitForEvents(Ms deadline) {
   if (deliverOne() || tickOne()) return;
+  tipOne();
   flushWindows();
-  Ms until = deadline;
-  for (const auto& [id, timer] : timers_) until = std::min(until, timer.due);
+  const Ms until = std::min({deadline, tipDue_, timers_.nextDue()});
   int timeout = -1;
   if (until != kNever) timeout = static_cast<int>(std::clamp<Ms>(until - now(), 0, INT_MAX));
   readEvents(timeout);

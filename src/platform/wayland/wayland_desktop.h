@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/core/desktop_core.h"
+#include "platform/core/due_timers.h"
 #include "platform/wayland/wl_host.h"
 #include "platform/wayland/wl_window.h"
 
@@ -32,10 +33,6 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   [[noreturn]] void endProgram() override;
 
  private:
-  struct Timer {
-    int intervalMs = 0;
-    Ms due = 0;
-  };
   struct Probe;
 
   std::unique_ptr<NativeWindow> makeWindow(WindowId, const WindowDesc&) override;
@@ -58,11 +55,14 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   wl::FreeArea freeArea() const override { return free_; }
   int scale() const override { return scale_; }
   void post(std::function<void()> handler) override;
+  void tipAfter(wl::WlWindow* window, int delayMs) override;
   void enlist(wl::WlWindow& window) override;
   void forget(wl::WlWindow& window) override;
 
   // Runs the timer that is due first, if one is due by now.
   bool tickOne();
+  // Shows the tip that is due, if one is.
+  bool tipOne();
   // Runs one queued handler, if any.
   bool deliverOne();
   // Sends every window's changes to the compositor.
@@ -90,8 +90,10 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   bool lost_ = false;
   int boxes_ = 0;  // message boxes open: the game's windows take no input
   std::function<void()> closeMenu_;
+  wl::WlWindow* tipWindow_ = nullptr;
+  Ms tipDue_ = kNever;
   std::deque<std::function<void()>> queue_;
-  std::map<TimerId, Timer> timers_;
+  DueTimers timers_;
   std::vector<wl::WlWindow*> windows_;
 };
 

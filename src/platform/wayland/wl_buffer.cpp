@@ -68,6 +68,12 @@ wl_buffer* ShmBuffer::attachable() {
 
 void ShmBuffer::Release(void* data, wl_buffer*) { static_cast<ShmBuffer*>(data)->busy_ = false; }
 
+void Present(wl_surface* surface, ShmBuffer& buffer, int scale) {
+  wl_surface_set_buffer_scale(surface, scale);
+  wl_surface_attach(surface, buffer.attachable(), 0, 0);
+  wl_surface_damage_buffer(surface, 0, 0, buffer.width(), buffer.height());
+}
+
 ShmBuffer* BufferPair::next(wl_shm* shm, int width, int height) {
   for (auto& b : buffers_) {
     if (b && (b->width() != width || b->height() != height) && !b->busy()) b.reset();

@@ -40,6 +40,10 @@ class ShmBuffer {
   cairo_surface_t* canvas_ = nullptr;
 };
 
+// Shows the buffer on the surface at the next commit: all of it changed,
+// drawn at this scale.
+void Present(wl_surface* surface, ShmBuffer& buffer, int scale);
+
 // Two buffers a surface takes turns with: one may be on screen while the
 // other is painted. Made afresh when the size changes.
 class BufferPair {

@@ -34,6 +34,9 @@ class Host {
   // Runs the game's handler from the event loop, outside the compositor's
   // callbacks.
   virtual void post(std::function<void()> handler) = 0;
+  // Calls the window's showTip() once the pointer has rested this long,
+  // unless asked again or cancelled (nullptr) first.
+  virtual void tipAfter(WlWindow* window, int delayMs) = 0;
   // A window was made or is gone: the desktop flushes every window there is.
   virtual void enlist(WlWindow& window) = 0;
   virtual void forget(WlWindow& window) = 0;

@@ -20,10 +20,6 @@ constexpr Rgb kEdge{0x97, 0x97, 0x97};
 constexpr Rgb kHot{0x91, 0xC9, 0xF7};
 constexpr Rgb kRule{0xD7, 0xD7, 0xD7};
 
-void SetColour(cairo_t* cr, Rgb c) {
-  cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-}
-
 }  // namespace
 
 PopupMenu::PopupMenu(Host& host, WlWindow& parent, const std::vector<MenuItemDesc>& items)
@@ -99,11 +95,7 @@ void PopupMenu::draw() {
   if (buffer == nullptr) return;
   cairo_t* cr = cairo_create(buffer->canvas());
   cairo_scale(cr, scale, scale);
-  SetColour(cr, kEdge);
-  cairo_paint(cr);
-  SetColour(cr, kFace);
-  cairo_rectangle(cr, kBorder, kBorder, width_ - 2 * kBorder, height_ - 2 * kBorder);
-  cairo_fill(cr);
+  PaintPopupFace(cr, width_, height_, kEdge, kFace);
   PangoLayout* layout = pango_cairo_create_layout(cr);
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const Line& l = lines_[i];
@@ -127,9 +119,7 @@ void PopupMenu::draw() {
   }
   g_object_unref(layout);
   cairo_destroy(cr);
-  wl_surface_set_buffer_scale(surface_.get(), scale);
-  wl_surface_attach(surface_.get(), buffer->attachable(), 0, 0);
-  wl_surface_damage_buffer(surface_.get(), 0, 0, width_ * scale, height_ * scale);
+  Present(surface_.get(), *buffer, scale);
   wl_surface_commit(surface_.get());
 }
 

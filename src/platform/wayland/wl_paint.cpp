@@ -13,10 +13,6 @@ constexpr Rgb kButtonEdge{0xAD, 0xAD, 0xAD};
 constexpr Rgb kButtonDownFace{0xCC, 0xE4, 0xF7};
 constexpr Rgb kButtonDownEdge{0x00, 0x54, 0x99};
 
-void SetColour(cairo_t* cr, Rgb c) {
-  cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-}
-
 void Fill(cairo_t* cr, const PixelRect& r, Rgb c) {
   SetColour(cr, c);
   cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -95,6 +91,18 @@ bool Decoration(ControlKind kind) {
 }
 
 }  // namespace
+
+void SetColour(cairo_t* cr, Rgb c) {
+  cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+}
+
+void PaintPopupFace(cairo_t* cr, int width, int height, Rgb edge, Rgb face) {
+  SetColour(cr, edge);
+  cairo_paint(cr);
+  SetColour(cr, face);
+  cairo_rectangle(cr, 1, 1, width - 2, height - 2);
+  cairo_fill(cr);
+}
 
 Pictures::~Pictures() {
   for (auto& [bitmap, picture] : made_) cairo_surface_destroy(picture);

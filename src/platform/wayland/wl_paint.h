@@ -61,6 +61,9 @@ struct Canvas {
 // top left at the cairo origin, over a cleared picture: outside the outline
 // stays transparent.
 void Paint(const Canvas& canvas, const Content& content, int width, int height);
+void SetColour(cairo_t* cr, Rgb colour);
+// A popup's face: a one-pixel edge around a plain face, layout pixels.
+void PaintPopupFace(cairo_t* cr, int width, int height, Rgb edge, Rgb face);
 // The control panel's thin frame, around the window's edge.
 void PaintThinBorder(cairo_t* cr, int width, int height);
 

@@ -8,6 +8,7 @@ namespace kelvory::wl {
 namespace {
 
 constexpr int kThinInset = 1;
+constexpr int kTipDelayMs = 600;
 constexpr const char* kNamespace = "kelvory";
 constexpr const char* kAppId = "kelvory";
 
@@ -124,6 +125,7 @@ std::unique_ptr<WlWindow::Role> WlWindow::makeRole() {
 
 void WlWindow::dropRole(std::unique_ptr<Role>& role) {
   if (!role) return;
+  tip_.reset();
   if (Seat* seat = host_.seat()) seat->forget(role->surface.get());
   role.reset();
 }
@@ -207,9 +209,7 @@ bool WlWindow::draw(Role& role, const Placement& placed) {
   cairo_restore(cr);
   if (frame_ == Frame::Thin) PaintThinBorder(cr, placed.boxWidth, placed.boxHeight);
   cairo_destroy(cr);
-  wl_surface_set_buffer_scale(role.surface.get(), scale);
-  wl_surface_attach(role.surface.get(), buffer->attachable(), 0, 0);
-  wl_surface_damage_buffer(role.surface.get(), 0, 0, width * scale, height * scale);
+  Present(role.surface.get(), *buffer, scale);
   role.scale = scale;
   role.drawn = true;
   return true;
@@ -381,14 +381,16 @@ void WlWindow::report(std::function<void(InputSink&)> input) {
 void WlWindow::pointerMotion(double x, double y) {
   const int inset = frame_ == Frame::Thin ? kThinInset : 0;
   const auto placed = placement();
+  surfaceX_ = x;
+  surfaceY_ = y;
   pointerX_ = x - inset - (placed ? placed->clientX : 0);
   pointerY_ = y - inset - (placed ? placed->clientY : 0);
   if (!allowed_ || frame_ == Frame::None) return;
   const WindowId id = id_;
+  const ControlId under = ControlAt(content_, host_.grid(), pointerX_, pointerY_);
+  pointTo(pressed_.empty() ? under : kSurface);
   // While a button is down the control that took it hears the moves.
-  const ControlId control = pressed_.empty()
-                                ? ControlAt(content_, host_.grid(), pointerX_, pointerY_)
-                                : pressed_.begin()->second;
+  const ControlId control = pressed_.empty() ? under : pressed_.begin()->second;
   report([id, control](InputSink& sink) { sink.mouseMove(id, control); });
 }
 
@@ -426,6 +428,24 @@ void WlWindow::pointerButton(MouseButton button, bool down) {
     return;
   }
   report([id, control, button](InputSink& sink) { sink.mouseUp(id, control, button); });
+}
+
+void WlWindow::pointTo(ControlId control) {
+  if (control == pointed_) return;
+  pointed_ = control;
+  tip_.reset();
+  const Content::Child* c = child(control);
+  host_.tipAfter(c != nullptr && !c->tip.empty() ? this : nullptr, kTipDelayMs);
+}
+
+void WlWindow::pointerLeave() { pointTo(kSurface); }
+
+void WlWindow::showTip() {
+  const Content::Child* c = child(pointed_);
+  if (c == nullptr || c->tip.empty() || !role_) return;
+  tip_ = std::make_unique<Tooltip>(
+      host_, Tooltip::Parent{.dialog = role_->xdg.get(), .layer = role_->layer.get()},
+      static_cast<int>(surfaceX_), static_cast<int>(surfaceY_), c->tip);
 }
 
 void WlWindow::key(std::uint32_t code) {

@@ -10,6 +10,7 @@
 #include "platform/wayland/wl_buffer.h"
 #include "platform/wayland/wl_host.h"
 #include "platform/wayland/wl_paint.h"
+#include "platform/wayland/wl_tooltip.h"
 
 namespace kelvory::wl {
 
@@ -52,6 +53,8 @@ class WlWindow final : public NativeWindow, private InputTarget {
   bool panel() const { return frame_ == Frame::Thin; }
   wl_surface* surface() const;
   zwlr_layer_surface_v1* layerSurface() const;
+  // The tip of the control the pointer rests on, if it has one.
+  void showTip();
   // Input without the event loop's detour, and the keys a dialog answers
   // to: for the desktop's own windows (message boxes).
   void deliverAtOnce() { atOnce_ = true; }
@@ -79,7 +82,9 @@ class WlWindow final : public NativeWindow, private InputTarget {
 
   void pointerMotion(double x, double y) override;
   void pointerButton(MouseButton button, bool down) override;
-  void pointerLeave() override {}
+  void pointerLeave() override;
+  // The pointer is over another control: a tip shown goes, another waits.
+  void pointTo(ControlId control);
   void key(std::uint32_t code) override;
 
   Host& host_;
@@ -99,7 +104,10 @@ class WlWindow final : public NativeWindow, private InputTarget {
   // The pointer in client coordinates, and the control that took each
   // button's press.
   double pointerX_ = 0, pointerY_ = 0;
+  double surfaceX_ = 0, surfaceY_ = 0;
   std::map<MouseButton, ControlId> pressed_;
+  ControlId pointed_ = kSurface;
+  std::unique_ptr<Tooltip> tip_;
   zwlr_layer_shell_v1_layer layer_ = ZWLR_LAYER_SHELL_V1_LAYER_TOP;
   bool moved_ = false;  // to another layer, not yet committed
   std::unique_ptr<Role> role_;

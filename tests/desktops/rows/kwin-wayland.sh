@@ -54,6 +54,9 @@ RULES
     --no-lockscreen --no-global-shortcuts --no-kactivities \
     "sh -c 'echo \$DISPLAY >$work/xwayland-display'"
   export WAYLAND_DISPLAY=kelvory-kwin
+  # This row is the X11 desktop through XWayland; KWin's layer shell would
+  # otherwise get the native one.
+  export KELVORY_DESKTOP=x11
   nested_xwayland "$work/xwayland-display" || return 1
   nested_spawn backdrop xmessage -title 'kelvory backdrop' -bg "$backdrop" -fg "$backdrop" -xrm '*borderWidth: 0' -buttons '' ' '
   nested_wait xdotool search --onlyvisible --name 'kelvory backdrop' >/dev/null
