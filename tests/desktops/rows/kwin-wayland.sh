@@ -5,9 +5,6 @@
 # no wallpaper, so a plain window that a rule makes the desktop stands in.
 source "$(dirname "${BASH_SOURCE[0]}")/../nested.sh"
 row_xvfb=no
-# KWin offers the layer shell: the toy would be a native client of it
-# (kwin-wayland-native.sh) but for this.
-export KELVORY_DESKTOP=x11
 
 row_needs() { echo kwin_wayland Xwayland Xvfb dbus-daemon gdbus tint2 xmessage xprop xdotool import; }
 
@@ -54,15 +51,15 @@ RULES
     --no-lockscreen --no-global-shortcuts --no-kactivities \
     "sh -c 'echo \$DISPLAY >$work/xwayland-display'"
   export WAYLAND_DISPLAY=kelvory-kwin
-  # This row is the X11 desktop through XWayland; KWin's layer shell would
-  # otherwise get the native one.
-  export KELVORY_DESKTOP=x11
   nested_xwayland "$work/xwayland-display" || return 1
   nested_spawn backdrop xmessage -title 'kelvory backdrop' -bg "$backdrop" -fg "$backdrop" -xrm '*borderWidth: 0' -buttons '' ' '
   nested_wait xdotool search --onlyvisible --name 'kelvory backdrop' >/dev/null
 }
 
 row_start() {
+  # This row is the X11 desktop through XWayland; KWin's layer shell would
+  # otherwise get the native one.
+  export KELVORY_DESKTOP=x11
   kwin_start || return 1
   nested_spawn panel tint2
   # The panel is up once its strut has shrunk the work area.
