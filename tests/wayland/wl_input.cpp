@@ -30,10 +30,7 @@
 #include <vector>
 
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
-// The layer shell names an argument "namespace", a keyword in C++.
-#define namespace namespace_
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
-#undef namespace
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
