@@ -119,6 +119,23 @@ def cpu_rows(R):
     return rows
 
 
+def wayland_rows(R):
+    """The Wayland row beside the X one: the program plus its compositor
+    (sway headless, pixman) against the program plus the X server."""
+    w, q = R["sessions"].get("wayland"), R["sessions"].get("qt")
+    if not w:
+        return []
+    rows = []
+    for phase in ("idle", "bobbing", "fight"):
+        ours = w["phases"].get(phase)
+        x = (q or {}).get("phases", {}).get(phase)
+        rows.append((PHASE_LABELS[phase], cell(ours, "client"), cell(ours, "x"), cell(ours, "sum"),
+                     cell(x, "sum") if x else "n/a", ratio(median_of(ours, "sum"), median_of(x, "sum"))))
+    rows.append(("private memory", mb(w.get("private_kb")), "", "",
+                 mb((q or {}).get("private_kb")), ratio(w.get("private_kb"), (q or {}).get("private_kb"))))
+    return rows
+
+
 def startup_memory_rows(R):
     rows = []
     for kind, title in (("qt", "Qt"), ("wine", "Wine")):
@@ -215,7 +232,16 @@ def write_reports(R):
                         "Best peer + X", "Ratio", "At most the peer"), beside)
         md += ["", "Each program on its own:", ""]
         md += md_table(("Program", "CPU", "X server", "Sum", "Peak (VmHWM)", "Private"), peers)
-        md += ["", "Against its own old polling wait, and the other measures:", ""]
+        md += [""]
+        wayland = wayland_rows(R)
+        if wayland:
+            md += ["On Wayland: the same program native on sway's layer shell (headless, drawing by "
+                   "software; same screen size, no bar), the program plus the compositor beside the "
+                   "program plus the X server above:", ""]
+            md += md_table(("Kelvory phase", "Kelvory (Wayland)", "sway", "Kelvory + sway",
+                            "Kelvory + X (Qt)", "Wayland / X"), wayland)
+            md += [""]
+        md += ["Against its own old polling wait, and the other measures:", ""]
     md += md_table(("Measure", "Target", "Blocking wait (default)", "Polling wait",
                     "Polling / blocking", "Verdict"), rows)
     md += ["", "Notes:", ""] + [f"- {n}" for n in R["notes"]]
