@@ -9,7 +9,12 @@ import subprocess
 import time
 
 from common import ROOT, log
+from sampling import cpu_ns
 from xserver import H, W
+
+# The fight's half-step: the harness looks at the reel button's colour
+# once a step.
+READ_PERIOD = 0.075
 
 WL_INPUT = os.path.join(ROOT, "build/bench-qt/bench/wayland/wl_input")
 NOBODY = 65534
@@ -103,15 +108,33 @@ def stop_sway(sway):
         sway.wait()
 
 
+def alone(pid, screen, dur):
+    """sway's share with no program of ours: at rest, and reading a pixel
+    once a half-step as the harness does in a fight (a screen copy costs a
+    software compositor far more than a pixel costs the X server)."""
+    out = {}
+    for name, read in (("idle", False), ("reads", True)):
+        n0, t0 = cpu_ns(pid), time.monotonic()
+        while time.monotonic() - t0 < dur:
+            if read:
+                screen.pixel(75, 1072)
+            time.sleep(READ_PERIOD if read else 0.5)
+        out[name] = (cpu_ns(pid) - n0) / 1e9 / (time.monotonic() - t0) * 100.0
+    return out
+
+
 def wayland_session(target, make_ctx, work, reps):
     """Plays the session of the X rows on sway; the compositor stands where
-    the X server stood."""
+    the X server stood. Then sway alone, for what is its own."""
+    from session import play_session
     sway, env, pid = start_sway(work)
     screen = None
     try:
         screen = WaylandScreen(env)
-        from session import play_session
-        return play_session(target, make_ctx(env, screen, pid), reps)
+        ctx = make_ctx(env, screen, pid)
+        result = play_session(target, ctx, reps)
+        result["alone"] = alone(pid, screen, ctx.dur)
+        return result
     finally:
         if screen:
             screen.close()
