@@ -16,6 +16,7 @@ from report import machine, write_reports
 from sampling import find_pid, median_of, status
 from session import measure_startup, play_session
 from sim import measure_sim
+from wayland import available as wayland_missing, wayland_session
 from wine import start_wine, stop_wine
 from xserver import Screen, start_xvfb
 
@@ -37,6 +38,7 @@ def parse_args():
     ap.add_argument("--sim-hours", type=float, default=10.0)
     ap.add_argument("--no-wine", action="store_true")
     ap.add_argument("--no-peers", action="store_true")
+    ap.add_argument("--no-wayland", action="store_true")
     a = ap.parse_args()
     if a.quick:
         a.duration = 5.0
@@ -74,6 +76,22 @@ def run_sessions(ctx, targets, a, R):
             R["wineserver_kb"] = status(pid, "VmHWM")
 
 
+def run_wayland(ctx, target, a, R):
+    missing = wayland_missing()
+    if missing:
+        R["notes"].append("Wayland row left out: " + ", ".join(missing) + " missing.")
+        return
+    log("session wayland (sway headless)")
+    try:
+        R["sessions"]["wayland"] = wayland_session(
+            dict(target, name="wayland"),
+            lambda env, screen, pid: Context(ctx.work, env, screen, pid, ctx.dur, ctx.unanswered),
+            ctx.work, a.reps)
+    except Exception as e:  # the X rows still report
+        R["notes"].append(f"wayland: session failed: {e}")
+        log("wayland failed:", e)
+
+
 def run_peers(ctx, a, R):
     R["peers"] = {}
     for name in PEERS:
@@ -103,6 +121,8 @@ def main():
             if wine:
                 targets.update(wine[2])
         run_sessions(ctx, targets, a, R)
+        if not a.no_wayland:
+            run_wayland(ctx, targets["qt"], a, R)
         if not a.no_peers:
             run_peers(ctx, a, R)
         log("simulator")

@@ -17,6 +17,8 @@ conf() {  # conf DIR ARGS...
 }
 conf build/bench-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_BENCH=ON
 cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-polling kelvory-sim
+# The Wayland row's input client, where libwayland is there to build it.
+cmake --build build/bench-qt -j"$jobs" --target wl_input 2>/dev/null || true
 if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && [[ -z ${BENCH_NO_WIN:-} ]]; then
   win=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
     -DKELVORY_TESTS=OFF -DKELVORY_QT=OFF)

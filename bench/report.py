@@ -119,6 +119,31 @@ def cpu_rows(R):
     return rows
 
 
+def wayland_rows(R):
+    """The Wayland row beside the X one: the program plus what it costs its
+    compositor (sway headless, pixman: its share less its share alone in the
+    same state) against the program plus the X server."""
+    w, q = R["sessions"].get("wayland"), R["sessions"].get("qt")
+    if not w:
+        return []
+    rows = []
+    solo = w.get("alone", {})
+    for phase, base in (("idle", "idle"), ("bobbing", "idle"), ("fight", "reads")):
+        ours = w["phases"].get(phase)
+        client, comp = median_of(ours, "client"), median_of(ours, "x")
+        x = (q or {}).get("phases", {}).get(phase)
+        alone = solo.get(base)
+        part = None if comp is None or alone is None else max(0.0, comp - alone)
+        total = None if part is None or client is None else client + part
+        rows.append((PHASE_LABELS[phase], cell(ours, "client"), cell(ours, "x"),
+                     "n/a" if alone is None else f"{alone:.3f} %",
+                     "n/a" if total is None else f"{total:.3f} %",
+                     cell(x, "sum") if x else "n/a", ratio(total, median_of(x, "sum"))))
+    rows.append(("private memory", mb(w.get("private_kb")), "", "", "",
+                 mb((q or {}).get("private_kb")), ratio(w.get("private_kb"), (q or {}).get("private_kb"))))
+    return rows
+
+
 def startup_memory_rows(R):
     rows = []
     for kind, title in (("qt", "Qt"), ("wine", "Wine")):
@@ -215,7 +240,17 @@ def write_reports(R):
                         "Best peer + X", "Ratio", "At most the peer"), beside)
         md += ["", "Each program on its own:", ""]
         md += md_table(("Program", "CPU", "X server", "Sum", "Peak (VmHWM)", "Private"), peers)
-        md += ["", "Against its own old polling wait, and the other measures:", ""]
+        md += [""]
+        wayland = wayland_rows(R)
+        if wayland:
+            md += ["On Wayland: the same program native on sway's layer shell (headless, drawing by "
+                   "software; same screen size, no bar). sway alone: its share with no program of "
+                   "ours, at rest and (for the fight) reading the reel button once a half-step as "
+                   "the harness does; Kelvory + sway counts only what sway spends beyond that:", ""]
+            md += md_table(("Kelvory phase", "Kelvory (Wayland)", "sway", "sway alone",
+                            "Kelvory + sway", "Kelvory + X (Qt)", "Wayland / X"), wayland)
+            md += [""]
+        md += ["Against its own old polling wait, and the other measures:", ""]
     md += md_table(("Measure", "Target", "Blocking wait (default)", "Polling wait",
                     "Polling / blocking", "Verdict"), rows)
     md += ["", "Notes:", ""] + [f"- {n}" for n in R["notes"]]
