@@ -165,7 +165,17 @@ void WaylandDesktop::enlist(wl::WlWindow& window) { windows_.push_back(&window);
 
 void WaylandDesktop::forget(wl::WlWindow& window) {
   std::erase(windows_, &window);
+  sceneChanged();
   if (tipWindow_ == &window) tipAfter(nullptr, 0);
+}
+
+std::vector<PixelRect> WaylandDesktop::cover() const {
+  std::vector<PixelRect> all;
+  for (const wl::WlWindow* w : windows_) {
+    const auto rects = w->cover();
+    all.insert(all.end(), rects.begin(), rects.end());
+  }
+  return all;
 }
 
 void WaylandDesktop::tipAfter(wl::WlWindow* window, int delayMs) {
@@ -194,6 +204,9 @@ wl::WlWindow* WaylandDesktop::menuParent() const {
 
 std::optional<int> WaylandDesktop::trackMenu(NativeWindow&,
                                              const std::vector<MenuItemDesc>& items) {
+  // One menu at a time: a press on the panel while one is open (where the
+  // compositor let it through) closes that one first.
+  closeMenu();
   wl::WlWindow* parent = menuParent();
   if (lost_ || parent == nullptr || !seat_) return std::nullopt;
   wl::PopupMenu menu(static_cast<wl::Host&>(*this), *parent, items);

@@ -56,6 +56,9 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   int scale() const override { return scale_; }
   void post(std::function<void()> handler) override;
   void tipAfter(wl::WlWindow* window, int delayMs) override;
+  std::vector<PixelRect> cover() const override;
+  unsigned sceneVersion() const override { return sceneVersion_; }
+  void sceneChanged() override { ++sceneVersion_; }
   void enlist(wl::WlWindow& window) override;
   void forget(wl::WlWindow& window) override;
 
@@ -88,6 +91,7 @@ class WaylandDesktop final : public DesktopCore, private wl::Host {
   std::unique_ptr<Probe> probe_;
   int signals_ = -1;  // SIGTERM and SIGHUP, as a file to poll
   bool lost_ = false;
+  unsigned sceneVersion_ = 1;
   int boxes_ = 0;  // message boxes open: the game's windows take no input
   std::function<void()> closeMenu_;
   wl::WlWindow* tipWindow_ = nullptr;

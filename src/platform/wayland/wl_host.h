@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "platform/core/pixel_grid.h"
 #include "platform/wayland/wl_connection.h"
@@ -37,6 +38,11 @@ class Host {
   // Calls the window's showTip() once the pointer has rested this long,
   // unless asked again or cancelled (nullptr) first.
   virtual void tipAfter(WlWindow* window, int delayMs) = 0;
+  // Where the figures in front show, and a count that changes whenever
+  // that may have: a window sent to the back leaves it out.
+  virtual std::vector<PixelRect> cover() const = 0;
+  virtual unsigned sceneVersion() const = 0;
+  virtual void sceneChanged() = 0;
   // A window was made or is gone: the desktop flushes every window there is.
   virtual void enlist(WlWindow& window) = 0;
   virtual void forget(WlWindow& window) = 0;

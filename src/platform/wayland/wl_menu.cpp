@@ -23,7 +23,7 @@ constexpr Rgb kRule{0xD7, 0xD7, 0xD7};
 }  // namespace
 
 PopupMenu::PopupMenu(Host& host, WlWindow& parent, const std::vector<MenuItemDesc>& items)
-    : host_(host), items_(items) {
+    : host_(host), parent_(parent), items_(items) {
   int y = kBorder;
   for (const MenuEntry& e : MenuEntries(items_)) {
     const int h = e.separator ? kSeparatorHeight : kItemHeight;
@@ -42,6 +42,9 @@ PopupMenu::PopupMenu(Host& host, WlWindow& parent, const std::vector<MenuItemDes
     return;
   }
 
+  // The panel takes the keyboard while its menu is open, before the grab
+  // (which leaves the keyboard where it is): its keys go to the menu.
+  parent_.takeKeys(true);
   Connection& c = host_.connection();
   surface_.reset(wl_compositor_create_surface(c.compositor()));
   SetTarget(surface_.get(), this);
@@ -79,10 +82,19 @@ PopupMenu::PopupMenu(Host& host, WlWindow& parent, const std::vector<MenuItemDes
   zwlr_layer_surface_v1_get_popup(parent.layerSurface(), popup_.get());
   xdg_popup_grab(popup_.get(), seat->seat(), seat->pressSerial());
   wl_surface_commit(surface_.get());
+  seat->grabKeys(this);
 }
 
-PopupMenu::~PopupMenu() {
-  if (Seat* seat = host_.seat(); seat != nullptr && surface_) seat->forget(surface_.get());
+PopupMenu::~PopupMenu() { dismiss(); }
+
+void PopupMenu::dismiss() {
+  finished_ = true;
+  if (!surface_) return;
+  if (Seat* seat = host_.seat()) {
+    seat->grabKeys(nullptr);
+    seat->forget(surface_.get());
+  }
+  parent_.takeKeys(false);
   popup_.reset();
   xdg_.reset();
   surface_.reset();

@@ -23,8 +23,8 @@ class PopupMenu final : private InputTarget {
   bool finished() const { return finished_; }
   // The game's item, when one was chosen.
   std::optional<int> chosen() const { return chosen_; }
-  // Closes it with nothing chosen.
-  void dismiss() { finished_ = true; }
+  // Closes it at once with nothing chosen.
+  void dismiss();
 
  private:
   struct Line {
@@ -43,6 +43,7 @@ class PopupMenu final : private InputTarget {
   void key(std::uint32_t code) override;
 
   Host& host_;
+  WlWindow& parent_;
   std::vector<MenuItemDesc> items_;  // the entries point into these
   std::vector<Line> lines_;
   int width_ = 0;

@@ -173,7 +173,11 @@ void Seat::Key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint
                std::uint32_t state) {
   auto& s = *static_cast<Seat*>(data);
   if (state != WL_KEYBOARD_KEY_STATE_PRESSED) return;
-  if (InputTarget* t = TargetOf(s.keyboardFocus_)) t->key(key);
+  if (s.keyGrab_ != nullptr) {
+    s.keyGrab_->key(key);
+  } else if (InputTarget* t = TargetOf(s.keyboardFocus_)) {
+    t->key(key);
+  }
 }
 
 }  // namespace kelvory::wl

@@ -44,6 +44,9 @@ class Seat {
   std::uint32_t pressSerial() const { return pressSerial_; }
   wl_seat* seat() const { return seat_; }
   void setScale(int scale);
+  // Every key goes to target while it is set (an open menu), whichever of
+  // our surfaces has the keyboard.
+  void grabKeys(InputTarget* target) { keyGrab_ = target; }
 
  private:
   static void Capabilities(void* data, wl_seat*, std::uint32_t caps);
@@ -71,6 +74,7 @@ class Seat {
   wl_cursor_theme* cursorTheme_ = nullptr;
   wl_surface* pointerFocus_ = nullptr;
   wl_surface* keyboardFocus_ = nullptr;
+  InputTarget* keyGrab_ = nullptr;
   wl_surface* pressedOn_ = nullptr;
   double pointerX_ = 0, pointerY_ = 0;
   double pressX_ = 0, pressY_ = 0;

@@ -64,13 +64,14 @@ std::unique_ptr<WlWindow::Role> WlWindow::makeRole() {
         .closed = [](void* data,
                      zwlr_layer_surface_v1*) { static_cast<Role*>(data)->closed = true; },
     };
-    role->layer.reset(zwlr_layer_shell_v1_get_layer_surface(c.layers(), role->surface.get(),
-                                                            nullptr, layer_, kNamespace));
+    role->layer.reset(zwlr_layer_shell_v1_get_layer_surface(
+        c.layers(), role->surface.get(), nullptr, ZWLR_LAYER_SHELL_V1_LAYER_TOP, kNamespace));
     zwlr_layer_surface_v1_add_listener(role->layer.get(), &kListener, role.get());
     zwlr_layer_surface_v1_set_anchor(
         role->layer.get(), ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT);
     zwlr_layer_surface_v1_set_keyboard_interactivity(
-        role->layer.get(), ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        role->layer.get(), keys_ ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                 : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
     if (frame_ == Frame::None) {
       // Every click goes through a figure to what lies below.
       wl_region* none = wl_compositor_create_region(c.compositor());
@@ -158,34 +159,78 @@ void WlWindow::applyVisibility() {
     dirty_ = true;
   } else if (!show && role_) {
     dropRole(role_);
+  } else {
+    return;
   }
+  if (!behind_) host_.sceneChanged();
 }
 
-// The bottom layer lies under every ordinary window and over the desktop:
-// behind the sea and the bar, a float or a fish shows only above the water.
-void WlWindow::sendToBack() { moveToLayer(ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM); }
+// Behind the other figures and still above the ordinary windows, as on X11:
+// a layer's surfaces stack as each compositor likes, so the window leaves
+// out what the others cover (the float bobs behind the sea, the fish rises
+// from behind it).
+void WlWindow::sendToBack() {
+  if (!onLayer() || behind_) return;
+  behind_ = true;
+  changed();
+  host_.sceneChanged();
+}
 
-void WlWindow::bringToFront() { moveToLayer(ZWLR_LAYER_SHELL_V1_LAYER_TOP); }
+void WlWindow::bringToFront() {
+  if (!behind_) return;
+  behind_ = false;
+  changed();
+  host_.sceneChanged();
+}
 
-void WlWindow::moveToLayer(zwlr_layer_shell_v1_layer layer) {
-  if (!onLayer() || layer == layer_) return;
-  layer_ = layer;
+void WlWindow::takeKeys(bool keys) {
+  if (keys == keys_ || !onLayer()) return;
+  keys_ = keys;
   if (!role_) return;
-  if (zwlr_layer_surface_v1_get_version(role_->layer.get()) >=
-      ZWLR_LAYER_SURFACE_V1_SET_LAYER_SINCE_VERSION) {
-    zwlr_layer_surface_v1_set_layer(role_->layer.get(), layer);
-    moved_ = true;
-  } else {
-    // A first layer shell moves a surface only as a new one.
-    dropRole(role_);
-    role_ = makeRole();
-    dirty_ = true;
+  zwlr_layer_surface_v1_set_keyboard_interactivity(
+      role_->layer.get(), keys_ ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                                : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  wl_surface_commit(role_->surface.get());
+}
+
+std::vector<PixelRect> WlWindow::cover() const {
+  std::vector<PixelRect> out;
+  const auto placed = placement();
+  if (!role_ || !placed || !onLayer() || behind_) return out;
+  const PixelRect& on = placed->surface;
+  if (!content_.shape) return {on};
+  // The outline's rectangles on the screen, within the surface.
+  const PixelRect box = host_.grid().box(twips_);
+  for (const PixelRect& r : *content_.shape) {
+    const PixelRect s{std::max(box.left + r.left, on.left), std::max(box.top + r.top, on.top),
+                      std::min(box.left + r.right, on.right),
+                      std::min(box.top + r.bottom, on.bottom)};
+    if (s.left < s.right && s.top < s.bottom) out.push_back(s);
   }
+  return out;
 }
 
 void WlWindow::retire() {
   retired_ = true;
   dropRole(role_);
+}
+
+void WlWindow::leaveOutCover(cairo_t* cr, const PixelRect& surface) {
+  coveredAt_ = host_.sceneVersion();
+  const cairo_rectangle_int_t all{0, 0, surface.right - surface.left, surface.bottom - surface.top};
+  cairo_region_t* shown = cairo_region_create_rectangle(&all);
+  for (const PixelRect& c : host_.cover()) {
+    const cairo_rectangle_int_t r{c.left - surface.left, c.top - surface.top, c.right - c.left,
+                                  c.bottom - c.top};
+    cairo_region_subtract_rectangle(shown, &r);
+  }
+  for (int i = 0; i < cairo_region_num_rectangles(shown); ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(shown, i, &r);
+    cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+  }
+  cairo_region_destroy(shown);
+  cairo_clip(cr);
 }
 
 bool WlWindow::draw(Role& role, const Placement& placed) {
@@ -200,6 +245,7 @@ bool WlWindow::draw(Role& role, const Placement& placed) {
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
   cairo_scale(cr, scale, scale);
+  if (behind_) leaveOutCover(cr, r);
   cairo_translate(cr, placed.clientX, placed.clientY);
   const int inset = frame_ == Frame::Thin ? kThinInset : 0;
   cairo_save(cr);
@@ -224,8 +270,8 @@ void WlWindow::flush() {
   const auto placed = placement();
   if (!placed || !role_ || !role_->configured) return;
   Role& role = *role_;
-  bool commit = moved_;
-  moved_ = false;
+  bool commit = false;
+  if (behind_ && coveredAt_ != host_.sceneVersion()) dirty_ = true;
   if (role.layer && role.placedAt != placed->surface) {
     const PixelRect& r = placed->surface;
     const bool resized = !role.placedAt ||
@@ -253,6 +299,7 @@ void WlWindow::flush() {
 
 void WlWindow::setTwips(const Twips& geometry) {
   if (geometry == twips_) return;
+  if (role_ && !behind_) host_.sceneChanged();
   const PixelRect before = host_.grid().box(twips_);
   twips_ = geometry;
   const PixelRect after = host_.grid().box(twips_);
@@ -285,6 +332,7 @@ ShapeResult WlWindow::setShape(const Shape& shape) {
   if (content_.shape && *content_.shape == rects) return ShapeResult::Ok;
   content_.shape = std::move(rects);
   changed();
+  if (role_ && !behind_) host_.sceneChanged();
   applyVisibility();
   return ShapeResult::Ok;
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/core/native_window.h"
 #include "platform/desktop.h"
@@ -51,6 +52,12 @@ class WlWindow final : public NativeWindow, private InputTarget {
   bool onLayer() const { return frame_ == Frame::None || frame_ == Frame::Thin; }
   bool shown() const { return role_ != nullptr; }
   bool panel() const { return frame_ == Frame::Thin; }
+  // The keyboard, while a menu of it is open (a layer surface has none
+  // otherwise).
+  void takeKeys(bool keys);
+  // Where the window hides what is behind it, screen pixels of the free
+  // area: nothing unless it shows in front.
+  std::vector<PixelRect> cover() const;
   wl_surface* surface() const;
   zwlr_layer_surface_v1* layerSurface() const;
   // The tip of the control the pointer rests on, if it has one.
@@ -66,7 +73,8 @@ class WlWindow final : public NativeWindow, private InputTarget {
   std::unique_ptr<Role> makeRole();
   void dropRole(std::unique_ptr<Role>& role);
   void applyVisibility();
-  void moveToLayer(zwlr_layer_shell_v1_layer layer);
+  // Clips drawing to what the other figures leave showing.
+  void leaveOutCover(cairo_t* cr, const PixelRect& surface);
   // Where the window's surface lies in the free area, and its client area's
   // offset in it; nothing when none of it is in the free area.
   struct Placement {
@@ -108,8 +116,9 @@ class WlWindow final : public NativeWindow, private InputTarget {
   std::map<MouseButton, ControlId> pressed_;
   ControlId pointed_ = kSurface;
   std::unique_ptr<Tooltip> tip_;
-  zwlr_layer_shell_v1_layer layer_ = ZWLR_LAYER_SHELL_V1_LAYER_TOP;
-  bool moved_ = false;  // to another layer, not yet committed
+  bool behind_ = false;     // sent to the back
+  unsigned coveredAt_ = 0;  // the scene it last left out
+  bool keys_ = false;
   std::unique_ptr<Role> role_;
 };
 
