@@ -91,6 +91,11 @@ row_stop() {
 
 row_windows() { sway_views; }
 
+row_lose_compositor() {
+  kill "$sway_pid" && wait "$sway_pid" 2>/dev/null
+  sway_pid=""
+}
+
 # grim takes the output at its scale; one pixel of each block is the
 # layout's pixel.
 row_screenshot() {
