@@ -108,9 +108,12 @@ std::unique_ptr<WlWindow::Role> WlWindow::makeRole() {
     xdg_toplevel_add_listener(role->toplevel.get(), &kToplevel, role.get());
     xdg_toplevel_set_title(role->toplevel.get(), caption_.c_str());
     xdg_toplevel_set_app_id(role->toplevel.get(), kAppId);
-    const PixelRect box = host_.grid().box(twips_);
-    xdg_toplevel_set_min_size(role->toplevel.get(), box.right - box.left, box.bottom - box.top);
-    xdg_toplevel_set_max_size(role->toplevel.get(), box.right - box.left, box.bottom - box.top);
+    if (const auto placed = placement()) {
+      const PixelRect& r = placed->surface;
+      xdg_toplevel_set_min_size(role->toplevel.get(), r.right, r.bottom);
+      xdg_toplevel_set_max_size(role->toplevel.get(), r.right, r.bottom);
+      role->placedAt = r;
+    }
     if (auto* decorations = c.decorations()) {
       // A title bar and a close box drawn by the compositor, as its other
       // windows have them.
@@ -287,6 +290,14 @@ void WlWindow::flush() {
     if (placed->clientX != 0 || placed->clientY != 0 || resized) dirty_ = true;
     role.placedAt = r;
     commit = true;
+  }
+  if (role.toplevel && role.placedAt != placed->surface) {
+    // A dialog keeps the size the game gives it, and no other.
+    const PixelRect& r = placed->surface;
+    xdg_toplevel_set_min_size(role.toplevel.get(), r.right, r.bottom);
+    xdg_toplevel_set_max_size(role.toplevel.get(), r.right, r.bottom);
+    role.placedAt = r;
+    dirty_ = true;
   }
   if (dirty_ || !role.drawn || role.scale != host_.scale()) {
     if (draw(role, *placed)) {
