@@ -45,43 +45,21 @@ PopupMenu::PopupMenu(Host& host, WlWindow& parent, const std::vector<MenuItemDes
   // The panel takes the keyboard while its menu is open, before the grab
   // (which leaves the keyboard where it is): its keys go to the menu.
   parent_.takeKeys(true);
-  Connection& c = host_.connection();
-  surface_.reset(wl_compositor_create_surface(c.compositor()));
-  SetTarget(surface_.get(), this);
-  xdg_.reset(xdg_wm_base_get_xdg_surface(c.shell(), surface_.get()));
-  static constexpr xdg_surface_listener kSurface{
-      .configure =
-          [](void* data, xdg_surface* xdg, std::uint32_t serial) {
-            xdg_surface_ack_configure(xdg, serial);
-            auto& m = *static_cast<PopupMenu*>(data);
-            m.configured_ = true;
-            m.draw();
-          },
-  };
-  xdg_surface_add_listener(xdg_.get(), &kSurface, this);
-
-  xdg_positioner* positioner = xdg_wm_base_create_positioner(c.shell());
-  xdg_positioner_set_size(positioner, width_, height_);
   // At the press, growing up and to the right; turned over or slid where
   // the output ends.
-  xdg_positioner_set_anchor_rect(positioner, static_cast<std::int32_t>(seat->pressX()),
-                                 static_cast<std::int32_t>(seat->pressY()), 1, 1);
-  xdg_positioner_set_anchor(positioner, XDG_POSITIONER_ANCHOR_TOP_LEFT);
-  xdg_positioner_set_gravity(positioner, XDG_POSITIONER_GRAVITY_TOP_RIGHT);
-  xdg_positioner_set_constraint_adjustment(positioner,
-                                           XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_X |
-                                               XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y |
-                                               XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y);
-  popup_.reset(xdg_surface_get_popup(xdg_.get(), nullptr, positioner));
-  xdg_positioner_destroy(positioner);
-  static constexpr xdg_popup_listener kPopup{
-      .configure = [](void*, xdg_popup*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {},
-      .popup_done = [](void* data, xdg_popup*) { static_cast<PopupMenu*>(data)->finished_ = true; },
-  };
-  xdg_popup_add_listener(popup_.get(), &kPopup, this);
-  zwlr_layer_surface_v1_get_popup(parent.layerSurface(), popup_.get());
-  xdg_popup_grab(popup_.get(), seat->seat(), seat->pressSerial());
-  wl_surface_commit(surface_.get());
+  popup_ = std::make_unique<PopupSurface>(
+      host_, PopupSurface::Parent{.layer = parent.layerSurface()}, width_, height_,
+      PopupSurface::Place{.x = static_cast<int>(seat->pressX()),
+                          .y = static_cast<int>(seat->pressY()),
+                          .anchor = XDG_POSITIONER_ANCHOR_TOP_LEFT,
+                          .gravity = XDG_POSITIONER_GRAVITY_TOP_RIGHT,
+                          .adjust = XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_X |
+                                    XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y |
+                                    XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y},
+      [this](cairo_t* cr) { paint(cr); }, [this] { finished_ = true; });
+  SetTarget(popup_->surface(), this);
+  xdg_popup_grab(popup_->popup(), seat->seat(), seat->pressSerial());
+  popup_->start();
   seat->grabKeys(this);
 }
 
@@ -89,24 +67,13 @@ PopupMenu::~PopupMenu() { dismiss(); }
 
 void PopupMenu::dismiss() {
   finished_ = true;
-  if (!surface_) return;
-  if (Seat* seat = host_.seat()) {
-    seat->grabKeys(nullptr);
-    seat->forget(surface_.get());
-  }
+  if (!popup_) return;
+  if (Seat* seat = host_.seat()) seat->grabKeys(nullptr);
   parent_.takeKeys(false);
   popup_.reset();
-  xdg_.reset();
-  surface_.reset();
 }
 
-void PopupMenu::draw() {
-  if (!configured_ || finished_) return;
-  const int scale = host_.scale();
-  ShmBuffer* buffer = buffers_.next(host_.connection().shm(), width_ * scale, height_ * scale);
-  if (buffer == nullptr) return;
-  cairo_t* cr = cairo_create(buffer->canvas());
-  cairo_scale(cr, scale, scale);
+void PopupMenu::paint(cairo_t* cr) const {
   PaintPopupFace(cr, width_, height_, kEdge, kFace);
   PangoLayout* layout = pango_cairo_create_layout(cr);
   for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -130,9 +97,10 @@ void PopupMenu::draw() {
     pango_cairo_show_layout(cr, layout);
   }
   g_object_unref(layout);
-  cairo_destroy(cr);
-  Present(surface_.get(), *buffer, scale);
-  wl_surface_commit(surface_.get());
+}
+
+void PopupMenu::draw() {
+  if (popup_ && !finished_) popup_->redraw();
 }
 
 int PopupMenu::lineAt(double y) const {

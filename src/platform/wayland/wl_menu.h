@@ -1,11 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/core/menu_entries.h"
-#include "platform/wayland/wl_buffer.h"
 #include "platform/wayland/wl_host.h"
+#include "platform/wayland/wl_popup.h"
 #include "platform/wayland/wl_window.h"
 
 namespace kelvory::wl {
@@ -33,6 +34,7 @@ class PopupMenu final : private InputTarget {
     int height = 0;
   };
 
+  void paint(cairo_t* cr) const;
   void draw();
   int lineAt(double y) const;
   void choose(int line);
@@ -56,11 +58,7 @@ class PopupMenu final : private InputTarget {
   double pointerY_ = 0;
   bool finished_ = false;
   std::optional<int> chosen_;
-  BufferPair buffers_;
-  Proxy<wl_surface> surface_;
-  Proxy<xdg_surface> xdg_;
-  Proxy<xdg_popup> popup_;
-  bool configured_ = false;
+  std::unique_ptr<PopupSurface> popup_;
 };
 
 }  // namespace kelvory::wl

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "platform/wayland/wl_buffer.h"
-#include "platform/wayland/wl_host.h"
+#include "platform/wayland/wl_popup.h"
 
 namespace kelvory::wl {
 
@@ -11,26 +10,17 @@ namespace kelvory::wl {
 // or to a layer surface, taking no input. It goes with the object.
 class Tooltip final {
  public:
-  struct Parent {
-    xdg_surface* dialog = nullptr;  // one of these two
-    zwlr_layer_surface_v1* layer = nullptr;
-  };
-  Tooltip(Host& host, Parent parent, int x, int y, const std::string& text);
-  ~Tooltip();
-  Tooltip(const Tooltip&) = delete;
-  Tooltip& operator=(const Tooltip&) = delete;
+  Tooltip(Host& host, PopupSurface::Parent parent, int x, int y, const std::string& text);
 
  private:
-  void draw();
+  void paint(cairo_t* cr) const;
+  static int Width(Host& host, const std::string& text);
+  static int Height(Host& host, const std::string& text);
 
   Host& host_;
   std::string text_;
-  int width_ = 0;
-  int height_ = 0;
-  BufferPair buffers_;
-  Proxy<wl_surface> surface_;
-  Proxy<xdg_surface> xdg_;
-  Proxy<xdg_popup> popup_;
+  int width_, height_;
+  PopupSurface popup_;
 };
 
 }  // namespace kelvory::wl

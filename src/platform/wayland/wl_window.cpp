@@ -503,7 +503,7 @@ void WlWindow::showTip() {
   const Content::Child* c = child(pointed_);
   if (c == nullptr || c->tip.empty() || !role_) return;
   tip_ = std::make_unique<Tooltip>(
-      host_, Tooltip::Parent{.dialog = role_->xdg.get(), .layer = role_->layer.get()},
+      host_, PopupSurface::Parent{.dialog = role_->xdg.get(), .layer = role_->layer.get()},
       static_cast<int>(surfaceX_), static_cast<int>(surfaceY_), c->tip);
 }
 
