@@ -12,10 +12,13 @@ namespace kelvory::qt {
 // or with no window manager, they do nothing.
 
 // Gives the window an alpha channel (before it is created; all its pixels
-// are drawn opaque). A compositor draws a drop shadow around an opaque
-// window, override-redirect or not (GNOME's does, along the outline), and
-// that would smudge the desktop around each figure; around a window with
-// alpha it draws none.
+// are drawn opaque) while a compositing manager runs. A compositor draws a
+// drop shadow around an opaque window, override-redirect or not (GNOME's
+// does, along the outline), and that would smudge the desktop around each
+// figure; around a window with alpha it draws none. Without a compositor
+// the window stays opaque: the X server would otherwise blend it onto the
+// screen at every move. A compositor that starts while the figures are up
+// finds them opaque.
 void DrawWithoutShadow(QWidget& window);
 
 // Lets mouse input through the window to whatever lies below: an empty

@@ -54,6 +54,14 @@ bool WindowManagerRuns(xcb_connection_t* c) {
   return !Cardinals(c, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
 }
 
+// A compositing manager owns the selection of the screen Root() names.
+bool CompositorRuns(xcb_connection_t* c) {
+  static const xcb_atom_t selection = Atom(c, "_NET_WM_CM_S0");
+  const auto owner =
+      Own(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr));
+  return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
 // Keeps the figures above every window the window manager manages. They
 // are override-redirect, so no manager stacks them: whenever a managed
 // window is mapped or restacked above one of them, they go back on top, in
@@ -81,7 +89,8 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     // Configure and map notifications share their first fields. Our own
     // restacking and showing are no reason to restack.
     const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
-    if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && e->event == root_ &&
+    const bool child = e->event == root_ && e->window != root_;
+    if ((kind == XCB_CONFIGURE_NOTIFY || kind == XCB_MAP_NOTIFY) && child &&
         !windows.contains(e->window) && !queued_) {
       queue();
     }
@@ -91,7 +100,10 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
       QMetaObject::invokeMethod(
           this, [this] { showToCompositor(); }, Qt::QueuedConnection);
     }
-    return false;
+    // Qt takes any ConfigureNotify heard on the root for a change of the
+    // screens and reads them all again (a dozen round trips): a child's
+    // move, as ours are on every step, is none of its business.
+    return kind == XCB_CONFIGURE_NOTIFY && child;
   }
 
   void restack() {
@@ -206,7 +218,10 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
 }  // namespace
 
 void DrawWithoutShadow(QWidget& window) {
-  if (Connection() != nullptr) window.setAttribute(Qt::WA_TranslucentBackground);
+  xcb_connection_t* c = Connection();
+  // Without a compositor nothing draws shadows, and a window with alpha
+  // would cost on every move: the X server blends it onto the screen itself.
+  if (c != nullptr && CompositorRuns(c)) window.setAttribute(Qt::WA_TranslucentBackground);
 }
 
 void PassInputThrough(QWidget& window) {
