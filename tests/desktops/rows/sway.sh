@@ -91,6 +91,19 @@ row_stop() {
 
 row_windows() { sway_views; }
 
+# The bar hidden or shown again: sway's usable area changes with its
+# exclusive zone; bar_top follows.
+row_move_bar() {
+  local _
+  swaymsg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null || return 1
+  for _ in $(seq 50); do
+    sleep 0.1
+    bar_top=$(swaymsg -t get_workspaces | jq '.[] | select(.focused) | .rect.y + .rect.height')
+    if [[ $1 == hide ]]; then ((bar_top == height)) && return 0; else ((bar_top < height)) && return 0; fi
+  done
+  return 1
+}
+
 row_lose_compositor() {
   kill "$sway_pid" && wait "$sway_pid" 2>/dev/null
   sway_pid=""
