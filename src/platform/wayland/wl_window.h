@@ -50,7 +50,6 @@ class WlWindow final : public NativeWindow, private InputTarget {
   // Sends what changed since the last flush to the compositor.
   void flush();
   bool onLayer() const { return frame_ == Frame::None || frame_ == Frame::Thin; }
-  bool shown() const { return role_ != nullptr; }
   bool panel() const { return frame_ == Frame::Thin; }
   // The keyboard, while a menu of it is open (a layer surface has none
   // otherwise).
