@@ -133,10 +133,14 @@ struct Sink final : InputSink {
   void screenChanged() override { seen.emplace_back("screen"); }
 };
 
-TEST(DesktopCore, ReleaseGoesToThePressedControlAndNothingToAGoneWindow) {
+// A desktop whose input reaches a recording game.
+struct DesktopCoreInput : ::testing::Test {
+  DesktopCoreInput() { desk.setInputSink(&sink); }
   FakeDesktop desk;
   Sink sink;
-  desk.setInputSink(&sink);
+};
+
+TEST_F(DesktopCoreInput, ReleaseGoesToThePressedControlAndNothingToAGoneWindow) {
   const WindowId a = desk.createWindow({});
   const WindowId b = desk.createWindow({});
   InputSink& reports = desk.at(a).reports;
@@ -151,10 +155,7 @@ TEST(DesktopCore, ReleaseGoesToThePressedControlAndNothingToAGoneWindow) {
   EXPECT_EQ(sink.seen, (std::vector<std::string>{"down 1.3", "up 1.3", "down 2.1"}));
 }
 
-TEST(DesktopCore, AWindowDestroyedByItsOwnHandlerOutlivesTheHandler) {
-  FakeDesktop desk;
-  Sink sink;
-  desk.setInputSink(&sink);
+TEST_F(DesktopCoreInput, AWindowDestroyedByItsOwnHandlerOutlivesTheHandler) {
   const WindowId a = desk.createWindow({});
   int aliveInHandler = -1;
   sink.onDown = [&] {
@@ -230,10 +231,7 @@ TEST(DesktopCore, FiguresStepAsideUnderAFullscreenWindowButDialogsStay) {
 
 // --- capture --------------------------------------------------------------
 
-TEST(DesktopCore, EachButtonKeepsItsOwnPressUntilItsRelease) {
-  FakeDesktop desk;
-  Sink sink;
-  desk.setInputSink(&sink);
+TEST_F(DesktopCoreInput, EachButtonKeepsItsOwnPressUntilItsRelease) {
   const WindowId a = desk.createWindow({});
   const WindowId b = desk.createWindow({});
   InputSink& reports = desk.at(a).reports;
@@ -296,10 +294,7 @@ TEST(DesktopCore, NestedModalWindowsHandTheInputBackInnermostFirst) {
 
 // --- deletion under a running handler ---------------------------------------
 
-TEST(DesktopCore, AWindowGoneInAHandlerThatWaitsLivesUntilTheHandlerReturns) {
-  FakeDesktop desk;
-  Sink sink;
-  desk.setInputSink(&sink);
+TEST_F(DesktopCoreInput, AWindowGoneInAHandlerThatWaitsLivesUntilTheHandlerReturns) {
   const WindowId a = desk.createWindow({});
   const TimerId t = desk.createTimer(a, "t", [&] {
     desk.destroyWindow(a);
@@ -381,10 +376,7 @@ TEST(DesktopCore, AWindowIsOnScreenOnlyWhenWantedWithAreaAndNotSteppedAside) {
   EXPECT_TRUE(v.onScreen(Frame::None, true));
 }
 
-TEST(DesktopCore, ManyScreenSignalsReachTheGameOnceFromTheEventLoop) {
-  FakeDesktop desk;
-  Sink sink;
-  desk.setInputSink(&sink);
+TEST_F(DesktopCoreInput, ManyScreenSignalsReachTheGameOnceFromTheEventLoop) {
   desk.noteScreenChange();
   desk.noteScreenChange();
   // Nothing yet: the change is laid out when the core's timer ticks.
