@@ -8,7 +8,9 @@
 #   shot FILE             a raw RGB screenshot of the root window
 #   pixel FILE X Y        a pixel's colour as six hex digits
 #   expect FILE X Y RGB WHAT, differ FILE X Y RGB WHAT
-#   count_changed A B TOP BOTTOM [LEFT]   how many pixels differ in those rows
+#   count_changed A B TOP BOTTOM [LEFT [RIGHT]]  how many pixels differ in
+#                         those rows (and columns, right exclusive)
+#   panel_unchanged BEFORE SHOT WHEN  the panel's task area is as in BEFORE
 #   keep NAME FILE        the bottom strip as $ARTIFACTS/NAME.png, if set
 #   ends_cleanly PID WHY [TENTHS]   the program leaves in time (5 s) with status 0
 #   wait_for_sea PID FILE  waits until the program has drawn the sea
@@ -115,10 +117,19 @@ differ() {
 }
 
 count_changed() {
-  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="${5:-0}" '
+  cmp -l "$1" "$2" | awk -v w="$width" -v top="$3" -v bottom="$4" -v left="${5:-0}" \
+    -v right="${6:-$width}" '
     { p = int(($1 - 1) / 3); y = int(p / w); x = p % w
-      if (y >= top && y <= bottom && x >= left) seen[p] = 1 }
+      if (y >= top && y <= bottom && x >= left && x < right) seen[p] = 1 }
     END { n = 0; for (k in seen) n++; print n }'
+}
+
+# The panel from $bar_top down, but for its right 300 pixels (the clock),
+# is as it was in BEFORE: no task of ours came to it.
+panel_unchanged() {  # panel_unchanged BEFORE SHOT WHEN
+  local changed
+  changed=$(count_changed "$1" "$2" "$bar_top" "$height" 0 $((width - 300)))
+  ((changed == 0)) || fail "$3: the panel changed ($changed pixels): a task of ours?"
 }
 
 keep() {
