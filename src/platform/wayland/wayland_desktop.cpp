@@ -295,7 +295,9 @@ void WaylandDesktop::readEvents(int timeoutMs) {
   if (ready > 0 && fds[1].revents != 0) {
     signalfd_siginfo info{};
     [[maybe_unused]] const auto got = read(signals_, &info, sizeof info);
-    post([this] { sessionEnding(); });
+    // Not post(): that holds back input while a message box is open, and
+    // the session's end must come through even then.
+    queue_.push_back([this] { sessionEnding(); });
   }
 }
 
