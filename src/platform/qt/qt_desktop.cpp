@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-#include <QDateTime>
 #include <QEventLoop>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -16,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/core/local_clock.h"
 #include "platform/core/menu_entries.h"
 #include "platform/core/message_box.h"
 #include "platform/core/screen_layout.h"
@@ -78,11 +78,7 @@ ScreenMetrics QtDesktop::metrics() const {
 
 Desktop::Ms QtDesktop::now() const { return clock_.elapsed(); }
 
-LocalTime QtDesktop::localTime() const {
-  const QDateTime t = QDateTime::currentDateTime();
-  return {t.date().year(), t.date().month(),  t.date().day(),
-          t.time().hour(), t.time().minute(), t.time().second()};
-}
+LocalTime QtDesktop::localTime() const { return LocalClockNow(); }
 
 void QtDesktop::watchScreen() {
   for (const auto& c : screenConnections_) QObject::disconnect(c);

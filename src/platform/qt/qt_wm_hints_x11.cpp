@@ -94,6 +94,12 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
         !windows.contains(e->window) && !queued_) {
       queue();
     }
+    const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
+    if (kind == XCB_PROPERTY_NOTIFY && property->window == root_ &&
+        property->atom == wmCheck_) {
+      QMetaObject::invokeMethod(
+          this, [this] { listen(); }, Qt::QueuedConnection);
+    }
     const auto* owner = static_cast<const xcb_xfixes_selection_notify_event_t*>(message);
     if (kind == selectionNotify_ && owner->selection == compositor_ &&
         owner->owner != XCB_WINDOW_NONE) {
@@ -144,15 +150,28 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
     if (c == nullptr || !qGuiApp) return;
     root_ = Root(c);
     clientList_ = Atom(c, "_NET_CLIENT_LIST");
-    // Adds the root's children's changes to what Qt already hears from it.
+    wmCheck_ = Atom(c, "_NET_SUPPORTING_WM_CHECK");
     const auto a =
         Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, root_), nullptr));
     if (!a) return;
-    const std::uint32_t mask = a->your_event_mask | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &mask);
+    rootMask_ = a->your_event_mask | XCB_EVENT_MASK_PROPERTY_CHANGE;
     watchCompositor(c);
-    xcb_flush(c);
     qGuiApp->installNativeEventFilter(this);
+    listen();
+  }
+  // Adds the root's children's changes to what Qt already hears from it
+  // while a window manager runs. With none no window is managed, and each
+  // move of a figure would only come back a second time, heard on the root.
+  void listen() {
+    xcb_connection_t* c = Connection();
+    if (c == nullptr) return;
+    const bool managing = WindowManagerRuns(c);
+    const std::uint32_t mask =
+        rootMask_ | (managing ? XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY : XCB_EVENT_MASK_NO_EVENT);
+    xcb_change_window_attributes(c, root_, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(c);
+    // A manager that has just come may have mapped its windows already.
+    if (managing) restack();
   }
   // Asks XFixes to tell when the compositor's selection (of the screen
   // Root() names, the first) changes hands.
@@ -210,6 +229,8 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
   }
   xcb_window_t root_ = XCB_WINDOW_NONE;
   xcb_atom_t clientList_ = XCB_ATOM_NONE;
+  xcb_atom_t wmCheck_ = XCB_ATOM_NONE;
+  std::uint32_t rootMask_ = XCB_EVENT_MASK_NO_EVENT;  // Qt's and the property changes
   xcb_atom_t compositor_ = XCB_ATOM_NONE;
   int selectionNotify_ = -1;  // none without XFixes
   bool queued_ = false;

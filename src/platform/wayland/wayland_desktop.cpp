@@ -10,9 +10,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
+#include "platform/core/local_clock.h"
 #include "platform/core/message_box.h"
 #include "platform/core/screen_layout.h"
 #include "platform/profile.h"
@@ -143,13 +143,7 @@ Desktop::Ms WaylandDesktop::now() const {
       .count();
 }
 
-LocalTime WaylandDesktop::localTime() const {
-  const std::time_t t = std::time(nullptr);
-  std::tm local{};
-  if (localtime_r(&t, &local) == nullptr) return {};
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
-}
+LocalTime WaylandDesktop::localTime() const { return LocalClockNow(); }
 
 double WaylandDesktop::textWidth(const Font& font, std::string_view text) const {
   return grid_.twips(fonts_.width(font, text));
