@@ -95,8 +95,7 @@ class StackWatch final : public QObject, public QAbstractNativeEventFilter {
       queue();
     }
     const auto* property = static_cast<const xcb_property_notify_event_t*>(message);
-    if (kind == XCB_PROPERTY_NOTIFY && property->window == root_ &&
-        property->atom == wmCheck_) {
+    if (kind == XCB_PROPERTY_NOTIFY && property->window == root_ && property->atom == wmCheck_) {
       QMetaObject::invokeMethod(
           this, [this] { listen(); }, Qt::QueuedConnection);
     }
