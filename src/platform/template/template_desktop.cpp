@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <thread>
 
-#include "platform/core/local_clock.h"
 #include "platform/core/message_box.h"
 #include "platform/core/pixel_grid.h"
 #include "platform/core/screen_layout.h"
@@ -60,7 +60,13 @@ Desktop::Ms TemplateDesktop::now() const {
       .count();
 }
 
-LocalTime TemplateDesktop::localTime() const { return LocalClockNow(); }
+LocalTime TemplateDesktop::localTime() const {
+  const std::time_t t = std::time(nullptr);
+  const std::tm* local = std::localtime(&t);
+  if (local == nullptr) return {};
+  return {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
+          local->tm_hour,        local->tm_min,     local->tm_sec};
+}
 
 // An em a character, counting UTF-8 sequences as one.
 double TemplateDesktop::textWidth(const Font& font, std::string_view text) const {
