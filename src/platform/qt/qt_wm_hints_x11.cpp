@@ -51,7 +51,8 @@ void SendToRoot(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
 
 // An EWMH window manager names its check window on the root.
 bool WindowManagerRuns(xcb_connection_t* c) {
-  return !Cardinals(c, Root(c), Atom(c, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW).empty();
+  static const xcb_atom_t check = Atom(c, "_NET_SUPPORTING_WM_CHECK");
+  return !Cardinals(c, Root(c), check, XCB_ATOM_WINDOW).empty();
 }
 
 // A compositing manager owns the selection of the screen Root() names.
