@@ -4,14 +4,17 @@ class QWidget;
 
 namespace kelvory::qt {
 
-// The figures move every step. For every move the X server confirms, Qt asks
-// it again where the window is and how large its frame is: four round trips
-// that only repeat the geometry Qt itself just set. A window handed here has
-// those confirmations dropped when they match Qt's own geometry; any other
-// (a window manager's placement, a reparenting) still reaches Qt. Off the
+// The figures move every step. Each move the X server makes came back as a
+// ConfigureNotify and a PropertyNotify (Qt rewrites the size hints with
+// every move): Qt's X thread woke to read them and the main thread woke
+// again to handle them, only to learn the geometry Qt itself had just set.
+// A figure bypasses the window manager, so nothing but the program moves,
+// maps or restates it: a window handed to QuietMoves no longer hears its own
+// structure and property changes. The one thing Qt learns from them, whether
+// the window is mapped, TellMapped tells it after each map or unmap. Off the
 // X11 platform, or built without xcb (qt_quiet_moves_none.cpp), nothing
-// changes. Call once the window exists, and forget it before it goes.
+// changes. Call QuietMoves once the window exists.
 void QuietMoves(QWidget& window);
-void ForgetQuietMoves(QWidget& window);
+void TellMapped(QWidget& window, bool mapped);
 
 }  // namespace kelvory::qt

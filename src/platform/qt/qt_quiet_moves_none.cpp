@@ -4,6 +4,6 @@ namespace kelvory::qt {
 
 // Without X11 Qt's own handling of moves is all there is.
 void QuietMoves(QWidget&) {}
-void ForgetQuietMoves(QWidget&) {}
+void TellMapped(QWidget&, bool) {}
 
 }  // namespace kelvory::qt

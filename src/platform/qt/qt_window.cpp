@@ -273,10 +273,7 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, Resources& resources
 }
 
 DeskWindow::~DeskWindow() {
-  if (frame_ != Frame::Dialog) {
-    ForgetKeepAbove(*this);
-    ForgetQuietMoves(*this);
-  }
+  if (frame_ != Frame::Dialog) ForgetKeepAbove(*this);
 }
 
 void DeskWindow::setTwips(const Twips& geometry) {
@@ -338,9 +335,12 @@ void DeskWindow::applyVisibility() {
   const bool area = frame_ == Frame::Dialog ? !box.isEmpty() : !OnScreen(box).isEmpty();
   const bool show = visibility_.onScreen(frame_, area && !cutAway);
   const bool appears = show && !isVisible();
+  const bool goes = !show && isVisible();
   setVisible(show);
+  if (frame_ == Frame::Dialog) return;
+  if (appears || goes) TellMapped(*this, appears);
   // A figure shown afresh is mapped where it stood among the windows.
-  if (appears && frame_ != Frame::Dialog) KeepAboveManagedWindows(*this);
+  if (appears) KeepAboveManagedWindows(*this);
 }
 
 void DeskWindow::sendToBack() {

@@ -1,4 +1,6 @@
+#include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <chrono>
 #include <optional>
@@ -25,10 +27,6 @@ xcb_get_property_cookie_t AskValues(xcb_connection_t* c, xcb_window_t window, xc
   return xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 16);
 }
 
-std::vector<std::uint32_t> Values(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
-  return Values(Own(xcb_get_property_reply(c, AskValues(c, window, property), nullptr)).get());
-}
-
 // Panels sit at most this deep: root, the manager's frame, a wrapper, the
 // client.
 constexpr int kDepth = 3;
@@ -43,11 +41,15 @@ class StrutScan {
     height_ = bottom_ = screen != nullptr ? screen->height_in_pixels : 0;
   }
 
-  // The lowest top of what reserves the screen's bottom, in X pixels.
-  int bottom() {
-    std::vector<xcb_window_t> level{root_};
+  // The lowest top of what reserves the screen's bottom, in X pixels, from
+  // the root's children as asked for (`rootTree`). The program's own
+  // windows reserve nothing and are passed over.
+  int bottom(xcb_query_tree_cookie_t rootTree) {
+    std::vector<xcb_window_t> level = children({rootTree});
+    std::erase_if(level, [](xcb_window_t w) { return IsOurs(w); });
     for (int depth = 0; depth < kDepth && !level.empty(); ++depth) {
-      level = shown(children(level));
+      if (depth > 0) level = children(askChildren(level));
+      level = shown(level);
       for (const Look& look : ask(level)) reserve(look);
     }
     return bottom_;
@@ -61,9 +63,20 @@ class StrutScan {
     xcb_translate_coordinates_cookie_t at;
   };
 
-  std::vector<xcb_window_t> children(const std::vector<xcb_window_t>& parents) const {
+  static bool IsOurs(xcb_window_t window) {
+    const QWindowList ours = QGuiApplication::topLevelWindows();
+    return std::any_of(ours.begin(), ours.end(), [window](const QWindow* w) {
+      return w->handle() != nullptr && static_cast<xcb_window_t>(w->winId()) == window;
+    });
+  }
+
+  std::vector<xcb_query_tree_cookie_t> askChildren(const std::vector<xcb_window_t>& parents) const {
     std::vector<xcb_query_tree_cookie_t> cookies;
     for (const xcb_window_t w : parents) cookies.push_back(xcb_query_tree(c_, w));
+    return cookies;
+  }
+
+  std::vector<xcb_window_t> children(const std::vector<xcb_query_tree_cookie_t>& cookies) const {
     std::vector<xcb_window_t> out;
     for (const auto cookie : cookies) {
       const auto tree = Own(xcb_query_tree_reply(c_, cookie, nullptr));
@@ -153,8 +166,16 @@ int WorkAreaBottom(const QScreen& screen) {
     lookedAt = Clock::now();
     lookedAvailable = available;
     static const xcb_atom_t workArea = Atom(c, "_NET_WORKAREA");
-    bottom =
-        Values(c, Root(c), workArea).empty() ? std::optional(StrutScan(c).bottom()) : std::nullopt;
+    // Both questions go out together: one wait for the X server where a
+    // manager publishes the work area, and on a screen of our windows alone.
+    const xcb_get_property_cookie_t published = AskValues(c, Root(c), workArea);
+    const xcb_query_tree_cookie_t tree = xcb_query_tree(c, Root(c));
+    if (Values(Own(xcb_get_property_reply(c, published, nullptr)).get()).empty()) {
+      bottom = StrutScan(c).bottom(tree);
+    } else {
+      xcb_discard_reply(c, tree.sequence);
+      bottom = std::nullopt;
+    }
   }
   if (!bottom) return available;
   return std::min(available, static_cast<int>(*bottom / screen.devicePixelRatio()));
