@@ -10,9 +10,9 @@
 
 namespace kelvory::qt {
 
-namespace {
+// What a move or a rewrite of the size hints sends back to the window's own
+// listeners.
 constexpr std::uint32_t kEchoes = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-}  // namespace
 
 void QuietMoves(QWidget& window) {
   xcb_connection_t* c = x11::Connection();
