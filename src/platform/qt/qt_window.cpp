@@ -163,16 +163,16 @@ Surface::Surface(QWidget* parent, WindowId window, Rgb back, Resources& resource
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void Surface::setBack(Rgb back) {
+void Surface::setBack(Rgb back, bool repaint) {
   if (back == back_) return;
   back_ = back;
-  update();
+  if (repaint) update();
 }
 
-void Surface::setImage(const QImage* image) {
+void Surface::setImage(const QImage* image, bool repaint) {
   if (image == image_) return;
   image_ = image;
-  update();
+  if (repaint) update();
 }
 
 void Surface::print(std::string_view text, double x, double y, const QFont& font) {
@@ -326,6 +326,24 @@ void DeskWindow::relayout(bool rescaled) {
   applyVisibility();
 }
 
+void DeskWindow::refreshLook() {
+  // A window is built (its controls added) before it is first shown.
+  const bool plain = frame_ == Frame::None && children_.empty() && surface_->plain();
+  if (plain && (visibility_.wanted || drawing_.active())) {
+    // As far as the game's box reaches from the window's corner: a figure
+    // cut at the screen's bottom or right edge keeps the look it had whole.
+    const FigureLook look{.picture = surface_->image(),
+                          .back = ToColor(surface_->back()).rgb(),
+                          .scale = resources_.grid().pictureScale,
+                          .origin = inner_.topLeft(),
+                          .size = QSize(inner_.right() + 1, inner_.bottom() + 1)};
+    if (drawing_.show(look)) return;
+  }
+  if (!drawing_.active()) return;
+  drawing_.stop();
+  surface_->update();
+}
+
 void DeskWindow::applyVisibility() {
   if (frame_ == Frame::Hidden) return;
   const QRect box = resources_.toPx(twips_);
@@ -334,6 +352,8 @@ void DeskWindow::applyVisibility() {
   const bool cutAway = shape_ && shape_->empty();
   const bool area = frame_ == Frame::Dialog ? !box.isEmpty() : !OnScreen(box).isEmpty();
   const bool show = visibility_.onScreen(frame_, area && !cutAway);
+  // On the server before the window is mapped.
+  if (show) refreshLook();
   const bool appears = show && !isVisible();
   const bool goes = !show && isVisible();
   setVisible(show);
@@ -382,7 +402,8 @@ ShapeResult DeskWindow::setShape(const Shape& shape) {
 
 void DeskWindow::setBack(ControlId control, Rgb back) {
   if (control == kSurface) {
-    surface_->setBack(back);
+    surface_->setBack(back, !drawing_.active());
+    refreshLook();
   } else if (Child* c = child(control); c && c->view) {
     c->view->setBack(back);
   }
@@ -392,7 +413,8 @@ void DeskWindow::setPicture(ControlId control, const Picture& picture) {
   const Bitmap* bitmap = picture.bitmap;
   const QImage* image = resources_.image(bitmap);
   if (control == kSurface) {
-    surface_->setImage(image);
+    surface_->setImage(image, !drawing_.active());
+    refreshLook();
   } else if (Child* c = child(control); c && c->view) {
     c->view->setImage(image);
   }
@@ -400,9 +422,13 @@ void DeskWindow::setPicture(ControlId control, const Picture& picture) {
 
 void DeskWindow::print(std::string_view text, double x, double y, const Font& font) {
   surface_->print(text, x, y, resources_.font(font));
+  refreshLook();
 }
 
-void DeskWindow::clearPrinted() { surface_->clearPrinted(); }
+void DeskWindow::clearPrinted() {
+  surface_->clearPrinted();
+  refreshLook();
+}
 
 ControlId DeskWindow::addControl(const ControlDesc& desc) {
   const ControlId id = nextControl_++;
@@ -434,6 +460,7 @@ ControlId DeskWindow::addControl(const ControlDesc& desc) {
     w->setVisible(desc.visible);
   }
   children_.emplace(id, c);
+  refreshLook();
   return id;
 }
 

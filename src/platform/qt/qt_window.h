@@ -10,6 +10,7 @@
 #include "platform/core/native_window.h"
 #include "platform/desktop.h"
 #include "platform/qt/qt_resources.h"
+#include "platform/qt/qt_server_drawing.h"
 
 namespace kelvory::qt {
 
@@ -58,8 +59,13 @@ class Surface final : public QWidget {
 
   Surface(QWidget* parent, WindowId window, Rgb back, Resources& resources, InputSink& listener);
 
-  void setBack(Rgb back);
-  void setImage(const QImage* image);
+  // A figure the X server draws takes a new look without a repaint in Qt.
+  void setBack(Rgb back, bool repaint = true);
+  void setImage(const QImage* image, bool repaint = true);
+  Rgb back() const { return back_; }
+  const QImage* image() const { return image_; }
+  // Nothing but the colour and the picture: no lines, boxes or text.
+  bool plain() const { return printed_.empty() && decorations_.empty(); }
   void print(std::string_view text, double x, double y, const QFont& font);
   void clearPrinted();
   Decoration* decoration(ControlId id);
@@ -142,6 +148,9 @@ class DeskWindow final : public QWidget, public NativeWindow {
 
   Child* child(ControlId control);
   void applyVisibility();
+  // A figure of one colour and one picture is drawn by the X server where it
+  // can be; any other window, or a figure that gains more, by Qt.
+  void refreshLook();
 
   WindowId id_;
   Frame frame_;
@@ -158,6 +167,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   ControlId nextControl_ = 1;
   Resources& resources_;
   InputSink& listener_;
+  ServerDrawing drawing_{*this};
 };
 
 }  // namespace kelvory::qt
