@@ -20,6 +20,7 @@
 #include "platform/core/message_box.h"
 #include "platform/core/screen_layout.h"
 #include "platform/profile.h"
+#include "platform/qt/qt_quiet_moves.h"
 #include "platform/qt/qt_window.h"
 #include "platform/qt/qt_work_area.h"
 
@@ -160,6 +161,7 @@ void QtDesktop::onQtTimer(int qtId) {
   const auto it = byQtId_.find(qtId);
   if (it == byQtId_.end()) return;  // a wake-up for a wait, nothing to run
   onTimer(it->second);
+  qt::SendRequests();
 }
 
 void QtDesktop::dispatchQueued(const std::function<bool()>&) {
@@ -167,6 +169,7 @@ void QtDesktop::dispatchQueued(const std::function<bool()>&) {
 }
 
 void QtDesktop::waitForEvents(Ms deadline) {
+  qt::SendRequests();
   if (deadline == kNever) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     return;

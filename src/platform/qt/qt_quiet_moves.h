@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+
 class QWidget;
 
 namespace kelvory::qt {
@@ -16,5 +18,16 @@ namespace kelvory::qt {
 // changes. Call QuietMoves once the window exists.
 void QuietMoves(QWidget& window);
 void TellMapped(QWidget& window, bool mapped);
+
+// Qt also rewrites the size hints and flushes its connection with every
+// move: two requests and a write to the X server, which wakes, a step of
+// each figure. MoveQuietly moves the window with one request that waits in
+// the connection for the step's others, and returns false where it cannot
+// (off X11, a scaled window) for Qt to move it. Qt's idea of the window's
+// place goes stale; its idea of the size stays right, since a resize is
+// still Qt's, with the whole geometry. SendRequests sends what waits, before
+// the program sleeps and after each timer tick (for Qt's own loops).
+bool MoveQuietly(QWidget& window, QPoint topLeft);
+void SendRequests();
 
 }  // namespace kelvory::qt

@@ -1,6 +1,7 @@
 #include <xcb/xcb.h>
 
 #include <QWidget>
+#include <QWindow>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -44,6 +45,23 @@ void TellMapped(QWidget& window, bool mapped) {
   }
   xcb_send_event(c, 0, id, XCB_EVENT_MASK_NO_EVENT, event.data());
   xcb_flush(c);
+}
+
+bool MoveQuietly(QWidget& window, QPoint topLeft) {
+  xcb_connection_t* c = x11::Connection();
+  const QWindow* handle = window.windowHandle();
+  if (c == nullptr || handle == nullptr || handle->devicePixelRatio() != 1.0) return false;
+  // Coordinates go as 32-bit values; a negative one keeps its sign.
+  const std::array<std::uint32_t, 2> place{static_cast<std::uint32_t>(topLeft.x()),
+                                           static_cast<std::uint32_t>(topLeft.y())};
+  xcb_configure_window(c, static_cast<xcb_window_t>(window.winId()),
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place.data());
+  return true;
+}
+
+void SendRequests() {
+  // Nothing is written when nothing waits.
+  if (xcb_connection_t* c = x11::Connection()) xcb_flush(c);
 }
 
 }  // namespace kelvory::qt

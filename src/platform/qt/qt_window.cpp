@@ -305,7 +305,7 @@ void DeskWindow::relayout(bool rescaled) {
       return;
     }
     inner_ = QRect(box.topLeft() - shown.topLeft(), box.size());
-    setGeometry(shown);
+    place(shown);
     const int inset = frame_ == Frame::Thin ? kThinBorder : 0;
     surface_->setGeometry(inner_.marginsRemoved(QMargins(inset, inset, inset, inset)));
   }
@@ -324,6 +324,14 @@ void DeskWindow::relayout(bool rescaled) {
     SetOutline(*this, region.translated(inner_.topLeft()));
   }
   applyVisibility();
+}
+
+void DeskWindow::place(const QRect& shown) {
+  // A new size is Qt's, with the whole geometry, so that Qt's idea of both
+  // is right again; a move alone is one request of our own.
+  if (shown.size() == size() && shown.topLeft() == placed_) return;
+  if (shown.size() != size() || !MoveQuietly(*this, shown.topLeft())) setGeometry(shown);
+  placed_ = shown.topLeft();
 }
 
 void DeskWindow::refreshLook() {
@@ -356,6 +364,9 @@ void DeskWindow::applyVisibility() {
   if (show) refreshLook();
   const bool appears = show && !isVisible();
   const bool goes = !show && isVisible();
+  // Qt maps a window where it last put it itself: after moves of our own,
+  // it is told the place first.
+  if (appears && placed_ && pos() != *placed_) move(*placed_);
   setVisible(show);
   if (frame_ == Frame::Dialog) return;
   if (appears || goes) TellMapped(*this, appears);

@@ -151,6 +151,8 @@ class DeskWindow final : public QWidget, public NativeWindow {
   // A figure of one colour and one picture is drawn by the X server where it
   // can be; any other window, or a figure that gains more, by Qt.
   void refreshLook();
+  // A figure's window to its place on the screen.
+  void place(const QRect& shown);
 
   WindowId id_;
   Frame frame_;
@@ -162,6 +164,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   // the window is cut at the screen's edge. The outline is laid from there.
   QRect inner_;
   QPoint maskOrigin_;
+  std::optional<QPoint> placed_;  // where the figure's window stands, once placed
   Surface* surface_;  // owned by this window
   std::map<ControlId, Child> children_;
   ControlId nextControl_ = 1;
