@@ -87,8 +87,8 @@ class Backgrounds {
       const int rows = std::min(band, image.height() - y);
       xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc,
                     static_cast<std::uint16_t>(image.width()), static_cast<std::uint16_t>(rows), 0,
-                    static_cast<std::int16_t>(y), 0, depth, stride * static_cast<std::uint32_t>(rows),
-                    image.constScanLine(y));
+                    static_cast<std::int16_t>(y), 0, depth,
+                    stride * static_cast<std::uint32_t>(rows), image.constScanLine(y));
     }
   }
 

@@ -165,7 +165,7 @@ class DeskWindow final : public QWidget, public NativeWindow {
   QRect inner_;
   QPoint maskOrigin_;
   std::optional<QPoint> placed_;  // where the figure's window stands, once placed
-  Surface* surface_;  // owned by this window
+  Surface* surface_;              // owned by this window
   std::map<ControlId, Child> children_;
   ControlId nextControl_ = 1;
   Resources& resources_;
