@@ -62,6 +62,8 @@ if command -v xdotool >/dev/null 2>&1; then
   menu_opens_and_closes "$work/run.rgb" "$height"
   kill -0 "$app_pid" 2>/dev/null || fail "kelvory died after the menu"
   cast_lands "$work/run.rgb" "$height" cast
+  # The angler shows its new frame: a figure's look follows its picture.
+  expect "$work/cast.rgb" 117 $((height - 42)) a00000 "the rod bent over the line"
   quit_saves "$height" "$settings"
   rm -f "$settings"
   (cd "$work/app" && exec ./kelvory >>"$work/app.log" 2>&1) &
