@@ -12,7 +12,8 @@ namespace kelvory::qt {
 
 // All a plain figure shows: one colour and, over it, one picture at a whole
 // scale from `origin` (the figure's box in the window, off its top left where
-// the window is cut at the screen's edge); `size` is the window's.
+// the window is cut at the screen's edge); `size` reaches from the window's
+// corner to the box's far corner, so it covers the window.
 struct FigureLook {
   const QImage* picture = nullptr;
   QRgb back = 0;
