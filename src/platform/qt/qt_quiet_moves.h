@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPoint>
+#include <QRect>
 
 class QWidget;
 
@@ -21,13 +21,15 @@ void TellMapped(QWidget& window, bool mapped);
 
 // Qt also rewrites the size hints and flushes its connection with every
 // move: two requests and a write to the X server, which wakes, a step of
-// each figure. MoveQuietly moves the window with one request that waits in
-// the connection for the step's others, and returns false where it cannot
-// (off X11, a scaled window) for Qt to move it. Qt's idea of the window's
-// place goes stale; its idea of the size stays right, since a resize is
-// still Qt's, with the whole geometry. SendRequests sends what waits, before
-// the program sleeps and after each timer tick (for Qt's own loops).
-bool MoveQuietly(QWidget& window, QPoint topLeft);
+// each figure; and a new size makes it resize its backing store and paint
+// the window afresh, which a figure the X server draws does not need.
+// PlaceQuietly moves the window (and with `resized` sizes it) with one
+// request that waits in the connection for the step's others, and returns
+// false where it cannot (off X11, a scaled window) for Qt to do it. Qt's
+// idea of the window's geometry goes stale until the caller tells it
+// again. SendRequests sends what waits, before the program sleeps and after
+// each timer tick (for Qt's own loops).
+bool PlaceQuietly(QWidget& window, const QRect& place, bool resized);
 void SendRequests();
 
 }  // namespace kelvory::qt

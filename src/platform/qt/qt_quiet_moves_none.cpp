@@ -5,7 +5,7 @@ namespace kelvory::qt {
 // Without X11 Qt's own handling of moves is all there is.
 void QuietMoves(QWidget&) {}
 void TellMapped(QWidget&, bool) {}
-bool MoveQuietly(QWidget&, QPoint) { return false; }
+bool PlaceQuietly(QWidget&, const QRect&, bool) { return false; }
 void SendRequests() {}
 
 }  // namespace kelvory::qt

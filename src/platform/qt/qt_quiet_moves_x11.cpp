@@ -47,15 +47,17 @@ void TellMapped(QWidget& window, bool mapped) {
   xcb_flush(c);
 }
 
-bool MoveQuietly(QWidget& window, QPoint topLeft) {
+bool PlaceQuietly(QWidget& window, const QRect& place, bool resized) {
   xcb_connection_t* c = x11::Connection();
   const QWindow* handle = window.windowHandle();
   if (c == nullptr || handle == nullptr || handle->devicePixelRatio() != 1.0) return false;
   // Coordinates go as 32-bit values; a negative one keeps its sign.
-  const std::array<std::uint32_t, 2> place{static_cast<std::uint32_t>(topLeft.x()),
-                                           static_cast<std::uint32_t>(topLeft.y())};
-  xcb_configure_window(c, static_cast<xcb_window_t>(window.winId()),
-                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, place.data());
+  const std::array<std::uint32_t, 4> values{
+      static_cast<std::uint32_t>(place.x()), static_cast<std::uint32_t>(place.y()),
+      static_cast<std::uint32_t>(place.width()), static_cast<std::uint32_t>(place.height())};
+  const std::uint16_t fields = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y |
+                               (resized ? XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT : 0);
+  xcb_configure_window(c, static_cast<xcb_window_t>(window.winId()), fields, values.data());
   return true;
 }
 

@@ -327,11 +327,19 @@ void DeskWindow::relayout(bool rescaled) {
 }
 
 void DeskWindow::place(const QRect& shown) {
-  // A new size is Qt's, with the whole geometry, so that Qt's idea of both
-  // is right again; a move alone is one request of our own.
-  if (shown.size() == size() && shown.topLeft() == placed_) return;
-  if (shown.size() != size() || !MoveQuietly(*this, shown.topLeft())) setGeometry(shown);
-  placed_ = shown.topLeft();
+  if (placed_ == shown) return;
+  // A move alone is one request of our own, and so is a new size of a figure
+  // the X server draws (the float cut at the screen's bottom as it dips).
+  // A new size of a window Qt draws is Qt's, with the whole geometry, so
+  // that Qt's idea of both is right again.
+  const bool resized = !placed_ || placed_->size() != shown.size();
+  const bool quiet = (!resized || drawing_.active()) && PlaceQuietly(*this, shown, resized);
+  if (!quiet) setGeometry(shown);
+  placed_ = shown;
+}
+
+void DeskWindow::tellQtPlace() {
+  if (placed_ && geometry() != *placed_) setGeometry(*placed_);
 }
 
 void DeskWindow::refreshLook() {
@@ -349,6 +357,7 @@ void DeskWindow::refreshLook() {
   }
   if (!drawing_.active()) return;
   drawing_.stop();
+  tellQtPlace();
   surface_->update();
 }
 
@@ -366,7 +375,7 @@ void DeskWindow::applyVisibility() {
   const bool goes = !show && isVisible();
   // Qt maps a window where it last put it itself: after moves of our own,
   // it is told the place first.
-  if (appears && placed_ && pos() != *placed_) move(*placed_);
+  if (appears) tellQtPlace();
   setVisible(show);
   if (frame_ == Frame::Dialog) return;
   if (appears || goes) TellMapped(*this, appears);

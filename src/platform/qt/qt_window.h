@@ -153,6 +153,9 @@ class DeskWindow final : public QWidget, public NativeWindow {
   void refreshLook();
   // A figure's window to its place on the screen.
   void place(const QRect& shown);
+  // Qt's idea of a figure's geometry made right again, before Qt maps or
+  // paints the window.
+  void tellQtPlace();
 
   WindowId id_;
   Frame frame_;
@@ -164,8 +167,8 @@ class DeskWindow final : public QWidget, public NativeWindow {
   // the window is cut at the screen's edge. The outline is laid from there.
   QRect inner_;
   QPoint maskOrigin_;
-  std::optional<QPoint> placed_;  // where the figure's window stands, once placed
-  Surface* surface_;              // owned by this window
+  std::optional<QRect> placed_;  // where the figure's window stands, once placed
+  Surface* surface_;             // owned by this window
   std::map<ControlId, Child> children_;
   ControlId nextControl_ = 1;
   Resources& resources_;

@@ -9,7 +9,10 @@ namespace kelvory::qt {
 // A manager that publishes none (a tiling one, or none at all) leaves it at
 // the screen's bottom; then the panels and bars that reserve space say
 // where it ends: the lowest bottom strut of a shown window, or the top of a
-// dock window along the screen's bottom edge.
+// dock window along the screen's bottom edge. What was found is kept until
+// the X server reports a change that could move it; with no window manager
+// at all, the root tells nothing of a panel that comes later, and the next
+// change of the screen brings it in.
 int WorkAreaBottom(const QScreen& screen);
 
 }  // namespace kelvory::qt

@@ -1,9 +1,11 @@
+#include <QAbstractNativeEventFilter>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
-#include <chrono>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/qt/qt_work_area.h"
@@ -27,6 +29,13 @@ xcb_get_property_cookie_t AskValues(xcb_connection_t* c, xcb_window_t window, xc
   return xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 16);
 }
 
+bool IsOurs(xcb_window_t window) {
+  const QWindowList ours = QGuiApplication::topLevelWindows();
+  return std::any_of(ours.begin(), ours.end(), [window](const QWindow* w) {
+    return w->handle() != nullptr && static_cast<xcb_window_t>(w->winId()) == window;
+  });
+}
+
 // Panels sit at most this deep: root, the manager's frame, a wrapper, the
 // client.
 constexpr int kDepth = 3;
@@ -45,6 +54,7 @@ class StrutScan {
   // the root's children as asked for (`rootTree`). The program's own
   // windows reserve nothing and are passed over.
   int bottom(xcb_query_tree_cookie_t rootTree) {
+    panels_.clear();
     std::vector<xcb_window_t> level = children({rootTree});
     std::erase_if(level, [](xcb_window_t w) { return IsOurs(w); });
     for (int depth = 0; depth < kDepth && !level.empty(); ++depth) {
@@ -54,6 +64,8 @@ class StrutScan {
     }
     return bottom_;
   }
+  // The windows that reserve space or call themselves docks, as last seen.
+  const std::vector<xcb_window_t>& panels() const { return panels_; }
 
  private:
   struct Look {
@@ -62,13 +74,6 @@ class StrutScan {
     xcb_get_geometry_cookie_t geometry;
     xcb_translate_coordinates_cookie_t at;
   };
-
-  static bool IsOurs(xcb_window_t window) {
-    const QWindowList ours = QGuiApplication::topLevelWindows();
-    return std::any_of(ours.begin(), ours.end(), [window](const QWindow* w) {
-      return w->handle() != nullptr && static_cast<xcb_window_t>(w->winId()) == window;
-    });
-  }
 
   std::vector<xcb_query_tree_cookie_t> askChildren(const std::vector<xcb_window_t>& parents) const {
     std::vector<xcb_query_tree_cookie_t> cookies;
@@ -121,11 +126,13 @@ class StrutScan {
         Values(Own(xcb_get_property_reply(c_, look.type, nullptr)).get());
     const auto g = Own(xcb_get_geometry_reply(c_, look.geometry, nullptr));
     const auto at = Own(xcb_translate_coordinates_reply(c_, look.at, nullptr));
+    const bool dock = std::find(types.begin(), types.end(), atoms_.dock) != types.end();
+    if (strut.size() >= 4 || dock) panels_.push_back(look.window);
     if (strut.size() >= 4 && strut[3] > 0 && strut[3] < static_cast<std::uint32_t>(height_)) {
       bottom_ = std::min(bottom_, height_ - static_cast<int>(strut[3]));
       return;
     }
-    if (std::find(types.begin(), types.end(), atoms_.dock) == types.end() || !g || !at) return;
+    if (!dock || !g || !at) return;
     const bool alongBottom = at->dst_y + g->height >= height_ && g->height < height_ / 2;
     if (alongBottom) bottom_ = std::min(bottom_, static_cast<int>(at->dst_y));
   }
@@ -146,6 +153,100 @@ class StrutScan {
   xcb_window_t root_;
   const Atoms& atoms_ = atoms(c_);
   int height_ = 0, bottom_ = 0;
+  std::vector<xcb_window_t> panels_;
+};
+
+// What the last look at the screen found, kept until the X server reports
+// a change that could move the work area's bottom: the root's work area,
+// client list or window manager; a window that is not ours mapped,
+// unmapped, moved or gone at the root (heard while a window manager runs);
+// a panel's own move, unmapping or struts. The game asks at every step of
+// a figure, and asking the X server each time would cost two round trips.
+class WorkAreaWatch final : public QAbstractNativeEventFilter {
+ public:
+  static WorkAreaWatch& instance(xcb_connection_t* c) {
+    static WorkAreaWatch watch(c);
+    return watch;
+  }
+
+  // None while a manager publishes the work area: Qt's available geometry
+  // is right then.
+  std::optional<int> bottom(int available) {
+    if (stale_ || available != available_) look(available);
+    return bottom_;
+  }
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t" || stale_) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & 0x7F) {
+      case XCB_PROPERTY_NOTIFY: {
+        const auto* e = static_cast<const xcb_property_notify_event_t*>(message);
+        stale_ = e->window == root_ ? rootAtoms_.contains(e->atom)
+                                    : panels_.contains(e->window) && panelAtoms_.contains(e->atom);
+        break;
+      }
+      // These share their first fields: the window that heard the change
+      // and the window that changed.
+      case XCB_MAP_NOTIFY:
+      case XCB_UNMAP_NOTIFY:
+      case XCB_CONFIGURE_NOTIFY:
+      case XCB_DESTROY_NOTIFY:
+      case XCB_REPARENT_NOTIFY: {
+        const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
+        stale_ = (e->event == root_ && e->window != root_ && !IsOurs(e->window)) ||
+                 panels_.contains(e->window);
+        break;
+      }
+      default:
+        break;
+    }
+    return false;
+  }
+
+ private:
+  explicit WorkAreaWatch(xcb_connection_t* c) : c_(c), root_(Root(c)) {
+    workArea_ = Atom(c, "_NET_WORKAREA");
+    rootAtoms_ = {workArea_, Atom(c, "_NET_CLIENT_LIST"), Atom(c, "_NET_SUPPORTING_WM_CHECK")};
+    panelAtoms_ = {Atom(c, "_NET_WM_STRUT_PARTIAL"), Atom(c, "_NET_WM_STRUT"),
+                   Atom(c, "_NET_WM_WINDOW_TYPE")};
+    if (qGuiApp) qGuiApp->installNativeEventFilter(this);
+  }
+
+  void look(int available) {
+    stale_ = false;
+    available_ = available;
+    // Both questions go out together: one wait for the X server where a
+    // manager publishes the work area, and on a screen of our windows alone.
+    const xcb_get_property_cookie_t published = AskValues(c_, root_, workArea_);
+    const xcb_query_tree_cookie_t tree = xcb_query_tree(c_, root_);
+    if (!Values(Own(xcb_get_property_reply(c_, published, nullptr)).get()).empty()) {
+      xcb_discard_reply(c_, tree.sequence);
+      bottom_ = std::nullopt;
+      return;
+    }
+    StrutScan scan(c_);
+    bottom_ = scan.bottom(tree);
+    // A panel's own changes are heard from now on (the root hears only
+    // its children's, and only while a window manager runs).
+    panels_ = {scan.panels().begin(), scan.panels().end()};
+    constexpr std::uint32_t kMask =
+        XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    for (const xcb_window_t w : panels_) {
+      // A panel gone meanwhile is no error worth a word.
+      xcb_discard_reply(
+          c_, xcb_change_window_attributes_checked(c_, w, XCB_CW_EVENT_MASK, &kMask).sequence);
+    }
+  }
+
+  xcb_connection_t* c_;
+  xcb_window_t root_;
+  xcb_atom_t workArea_ = XCB_ATOM_NONE;
+  std::set<xcb_atom_t> rootAtoms_, panelAtoms_;
+  std::set<xcb_window_t> panels_;
+  bool stale_ = true;
+  int available_ = 0;
+  std::optional<int> bottom_;
 };
 
 }  // namespace
@@ -154,29 +255,7 @@ int WorkAreaBottom(const QScreen& screen) {
   const int available = screen.availableGeometry().bottom() + 1;
   xcb_connection_t* c = Connection();
   if (c == nullptr) return available;
-  // The game asks at every step of a figure; the X server is asked at most
-  // once a second, and again as soon as Qt's work area changes (a manager
-  // publishing one or taking it back).
-  using Clock = std::chrono::steady_clock;
-  static Clock::time_point lookedAt;
-  static int lookedAvailable = 0;
-  static std::optional<int> bottom;  // none while a manager publishes the work area
-  if (lookedAt == Clock::time_point{} || available != lookedAvailable ||
-      Clock::now() - lookedAt > std::chrono::seconds(1)) {
-    lookedAt = Clock::now();
-    lookedAvailable = available;
-    static const xcb_atom_t workArea = Atom(c, "_NET_WORKAREA");
-    // Both questions go out together: one wait for the X server where a
-    // manager publishes the work area, and on a screen of our windows alone.
-    const xcb_get_property_cookie_t published = AskValues(c, Root(c), workArea);
-    const xcb_query_tree_cookie_t tree = xcb_query_tree(c, Root(c));
-    if (Values(Own(xcb_get_property_reply(c, published, nullptr)).get()).empty()) {
-      bottom = StrutScan(c).bottom(tree);
-    } else {
-      xcb_discard_reply(c, tree.sequence);
-      bottom = std::nullopt;
-    }
-  }
+  const std::optional<int> bottom = WorkAreaWatch::instance(c).bottom(available);
   if (!bottom) return available;
   return std::min(available, static_cast<int>(*bottom / screen.devicePixelRatio()));
 }
