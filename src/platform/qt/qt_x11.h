@@ -24,10 +24,18 @@ Reply<T> Own(T* reply) {
   return Reply<T>(reply, &std::free);
 }
 
-// Qt's connection to the X server; none off the X11 platform.
+// Qt's connection to the X server; none off the X11 platform. Asked for at
+// every step of a figure, it is looked up once an application: Qt resolves
+// its native interface anew each time.
 inline xcb_connection_t* Connection() {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 != nullptr ? x11->connection() : nullptr;
+  static const QGuiApplication* askedOf = nullptr;
+  static xcb_connection_t* connection = nullptr;
+  if (qGuiApp != askedOf) {
+    askedOf = qGuiApp;
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    connection = x11 != nullptr ? x11->connection() : nullptr;
+  }
+  return connection;
 }
 
 inline xcb_window_t Root(xcb_connection_t* c) {
