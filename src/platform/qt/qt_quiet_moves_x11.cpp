@@ -1,7 +1,6 @@
 #include <xcb/xcb.h>
 
 #include <QWidget>
-#include <QWindow>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -48,9 +47,8 @@ void TellMapped(QWidget& window, bool mapped) {
 }
 
 bool PlaceQuietly(QWidget& window, const QRect& place, bool resized) {
-  xcb_connection_t* c = x11::Connection();
-  const QWindow* handle = window.windowHandle();
-  if (c == nullptr || handle == nullptr || handle->devicePixelRatio() != 1.0) return false;
+  xcb_connection_t* c = x11::UnscaledConnection(window);
+  if (c == nullptr) return false;
   // Coordinates go as 32-bit values; a negative one keeps its sign.
   const std::array<std::uint32_t, 4> values{
       static_cast<std::uint32_t>(place.x()), static_cast<std::uint32_t>(place.y()),

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
-#include <QWindow>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -109,10 +108,8 @@ Backgrounds& Kept() {
 }  // namespace
 
 bool ServerDrawing::show(const FigureLook& look) {
-  xcb_connection_t* c = x11::Connection();
-  const QWindow* handle = window_.windowHandle();
-  if (c == nullptr || unable_ || handle == nullptr || handle->devicePixelRatio() != 1.0 ||
-      look.size.isEmpty()) {
+  xcb_connection_t* c = x11::UnscaledConnection(window_);
+  if (c == nullptr || unable_ || look.size.isEmpty()) {
     stop();
     return false;
   }

@@ -7,6 +7,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -36,6 +38,14 @@ inline xcb_connection_t* Connection() {
     connection = x11 != nullptr ? x11->connection() : nullptr;
   }
   return connection;
+}
+
+// The connection where the window's pixels are the X server's own (not
+// scaled): where requests of our own can stand in for Qt's drawing and
+// moving. None elsewhere, and before the window has a native window.
+inline xcb_connection_t* UnscaledConnection(const QWidget& window) {
+  const QWindow* handle = window.windowHandle();
+  return handle != nullptr && handle->devicePixelRatio() == 1.0 ? Connection() : nullptr;
 }
 
 inline xcb_window_t Root(xcb_connection_t* c) {
