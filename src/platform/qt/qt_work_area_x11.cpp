@@ -2,7 +2,6 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QWindow>
 #include <algorithm>
 #include <optional>
 #include <set>
@@ -29,11 +28,11 @@ xcb_get_property_cookie_t AskValues(xcb_connection_t* c, xcb_window_t window, xc
   return xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 16);
 }
 
-bool IsOurs(xcb_window_t window) {
-  const QWindowList ours = QGuiApplication::topLevelWindows();
-  return std::any_of(ours.begin(), ours.end(), [window](const QWindow* w) {
-    return w->handle() != nullptr && static_cast<xcb_window_t>(w->winId()) == window;
-  });
+// Every window Qt's connection made has its id from the range the X server
+// gave that connection: no list of our windows to walk at each event.
+bool IsOurs(xcb_connection_t* c, xcb_window_t window) {
+  const xcb_setup_t* setup = xcb_get_setup(c);
+  return (window & ~setup->resource_id_mask) == setup->resource_id_base;
 }
 
 // Panels sit at most this deep: root, the manager's frame, a wrapper, the
@@ -54,9 +53,8 @@ class StrutScan {
   // the root's children as asked for (`rootTree`). The program's own
   // windows reserve nothing and are passed over.
   int bottom(xcb_query_tree_cookie_t rootTree) {
-    panels_.clear();
     std::vector<xcb_window_t> level = children({rootTree});
-    std::erase_if(level, [](xcb_window_t w) { return IsOurs(w); });
+    std::erase_if(level, [this](xcb_window_t w) { return IsOurs(c_, w); });
     for (int depth = 0; depth < kDepth && !level.empty(); ++depth) {
       if (depth > 0) level = children(askChildren(level));
       level = shown(level);
@@ -194,7 +192,7 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
       case XCB_DESTROY_NOTIFY:
       case XCB_REPARENT_NOTIFY: {
         const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
-        stale_ = (e->event == root_ && e->window != root_ && !IsOurs(e->window)) ||
+        stale_ = (e->event == root_ && e->window != root_ && !IsOurs(c_, e->window)) ||
                  panels_.contains(e->window);
         break;
       }
@@ -210,7 +208,7 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
     rootAtoms_ = {workArea_, Atom(c, "_NET_CLIENT_LIST"), Atom(c, "_NET_SUPPORTING_WM_CHECK")};
     panelAtoms_ = {Atom(c, "_NET_WM_STRUT_PARTIAL"), Atom(c, "_NET_WM_STRUT"),
                    Atom(c, "_NET_WM_WINDOW_TYPE")};
-    if (qGuiApp) qGuiApp->installNativeEventFilter(this);
+    qGuiApp->installNativeEventFilter(this);
   }
 
   void look(int available) {
