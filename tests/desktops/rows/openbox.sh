@@ -7,7 +7,14 @@ row_needs() { echo openbox tint2 "$(x11_needs)"; }
 row_start() {
   openbox --sm-disable >"$work/wm.log" 2>&1 &
   wm_pid=$!
-  wait_for_wm
+  # Now and then Openbox, started the moment Xvfb names its display, cannot
+  # open it and exits ("Failed to open the display"); a second start finds
+  # the server ready.
+  if ! wait_for_wm; then
+    openbox --sm-disable >>"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    wait_for_wm
+  fi
   tint2 >"$work/bar.log" 2>&1 &
   bar_pid=$!
   wait_for_workarea
