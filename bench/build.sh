@@ -16,7 +16,7 @@ conf() {  # conf DIR ARGS...
   [[ -f $dir/CMakeCache.txt ]] || cmake -S . -B "$dir" "${gen[@]}" "$@" >/dev/null
 }
 conf build/bench-qt -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORY_TESTS=OFF -DKELVORY_BENCH=ON
-cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-polling kelvory-sim
+cmake --build build/bench-qt -j"$jobs" --target kelvory kelvory-polling kelvory-sim empty-qt-window
 # The Wayland row's input client, where libwayland is there to build it.
 cmake --build build/bench-qt -j"$jobs" --target wl_input 2>/dev/null || true
 if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1 && [[ -z ${BENCH_NO_WIN:-} ]]; then

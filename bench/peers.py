@@ -5,6 +5,7 @@ import os
 import subprocess
 import time
 
+from common import ROOT
 from sampling import Cpu, memory
 from xserver import H, W
 
@@ -12,7 +13,13 @@ PEERS = {  # name -> (command, what it does while measured)
     "xteddy": (["/usr/games/xteddy"], "a still shaped window"),
     "oneko": (["/usr/games/oneko"], "asleep: the cat has reached the still pointer"),
     "xpenguins": (["/usr/bin/xpenguins", "-q"], "walking: penguins along the screen's foot"),
+    # Not a toy and not compared with: the floor under any Qt program, built
+    # by bench/build.sh.
+    "empty-qt-window": ([os.path.join(ROOT, "build/bench-qt/bench/empty-qt-window")],
+                        "an empty Qt window and a 1 s timer, nothing drawn: Qt's own floor"),
 }
+
+TOYS = ("xteddy", "oneko", "xpenguins")
 
 
 def peer_session(name, ctx, reps):

@@ -8,7 +8,7 @@ import statistics
 import time
 
 from common import BENCH
-from peers import PEERS
+from peers import PEERS, TOYS
 from sampling import median_of, spread
 
 
@@ -80,8 +80,8 @@ def peer_rows(R):
                      verdict(None if mine is None else mine <= best)))
     mem = [("Kelvory (Qt), whole session", s)] + [
         (f"{n}, {PEERS[n][1]}", p) for n, p in peers.items() if p]
-    best_private = min((p["private_kb"] for n, p in peers.items() if p and p.get("private_kb")),
-                       default=None)
+    best_private = min((p["private_kb"] for n, p in peers.items()
+                        if n in TOYS and p and p.get("private_kb")), default=None)
     table = []
     for label, p in mem:
         run = p["phases"].get("run")
