@@ -44,6 +44,7 @@ QtDesktop::QtDesktop(const Bitmap* icon)
   }
   readScreen();
   watchScreen();
+  workArea_ = qt::WatchWorkArea([this] { noteScreenChange(); });
   auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
   if (app != nullptr) {
     QObject::connect(app, &QGuiApplication::primaryScreenChanged, hub_.get(), [this] {
@@ -59,6 +60,7 @@ QtDesktop::QtDesktop(const Bitmap* icon)
 
 QtDesktop::~QtDesktop() {
   for (const auto& c : screenConnections_) QObject::disconnect(c);
+  workArea_.reset();
   fullscreen_.reset();
   termination_.reset();
   hub_.reset();

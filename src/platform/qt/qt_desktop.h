@@ -61,6 +61,7 @@ class QtDesktop final : public DesktopCore {
   std::unique_ptr<qt::TimerHub> hub_;
   std::unique_ptr<QObject> termination_;
   std::unique_ptr<QObject> fullscreen_;
+  std::unique_ptr<QObject> workArea_;  // docks the scene anew where Qt cannot tell
   std::vector<QMetaObject::Connection> screenConnections_;
 };
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QObject>
+#include <functional>
+#include <memory>
+
 class QScreen;
 
 namespace kelvory::qt {
@@ -14,5 +18,11 @@ namespace kelvory::qt {
 // at all, the root tells nothing of a panel that comes later, and the next
 // change of the screen brings it in.
 int WorkAreaBottom(const QScreen& screen);
+
+// Calls `moved` when the bottom moves where Qt says nothing of it: a panel
+// that comes, goes or moves under a manager that publishes no work area.
+// The watch lasts as long as the object returned; nullptr where none is
+// needed (off X11, or built without xcb).
+std::unique_ptr<QObject> WatchWorkArea(std::function<void()> moved);
 
 }  // namespace kelvory::qt

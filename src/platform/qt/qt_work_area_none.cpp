@@ -6,4 +6,6 @@ namespace kelvory::qt {
 
 int WorkAreaBottom(const QScreen& screen) { return screen.availableGeometry().bottom() + 1; }
 
+std::unique_ptr<QObject> WatchWorkArea(std::function<void()>) { return nullptr; }
+
 }  // namespace kelvory::qt

@@ -2,9 +2,12 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/qt/qt_work_area.h"
@@ -156,10 +159,11 @@ class StrutScan {
 
 // What the last look at the screen found, kept until the X server reports
 // a change that could move the work area's bottom: the root's work area,
-// client list or window manager; a window that is not ours mapped,
-// unmapped, moved or gone at the root (heard while a window manager runs);
-// a panel's own move, unmapping or struts. The game asks at every step of
-// a figure, and asking the X server each time would cost two round trips.
+// client list or window manager; and where the panels say where it ends,
+// a window that is not ours mapped, unmapped, moved or gone at the root
+// (heard while a window manager runs), or a panel's own move, unmapping or
+// struts. The game asks at every step of a figure, and asking the X server
+// each time would cost two round trips.
 class WorkAreaWatch final : public QAbstractNativeEventFilter {
  public:
   static WorkAreaWatch& instance(xcb_connection_t* c) {
@@ -174,6 +178,14 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
     return bottom_;
   }
 
+  // Who hears that a change was reported (`stale`), and that a look found
+  // the bottom somewhere new (`moved`); Qt says nothing of either where no
+  // work area is published.
+  struct Listener {
+    std::function<void()> stale, moved;
+  };
+  void listen(Listener listener) { listener_ = std::move(listener); }
+
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
     if (type != "xcb_generic_event_t" || stale_) return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -185,20 +197,23 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
         break;
       }
       // These share their first fields: the window that heard the change
-      // and the window that changed.
+      // and the window that changed. Where the manager publishes the work
+      // area, the windows' own changes cannot move it.
       case XCB_MAP_NOTIFY:
       case XCB_UNMAP_NOTIFY:
       case XCB_CONFIGURE_NOTIFY:
       case XCB_DESTROY_NOTIFY:
       case XCB_REPARENT_NOTIFY: {
         const auto* e = static_cast<const xcb_map_notify_event_t*>(message);
-        stale_ = (e->event == root_ && e->window != root_ && !IsOurs(c_, e->window)) ||
-                 panels_.contains(e->window);
+        stale_ = bottom_.has_value() &&
+                 ((e->event == root_ && e->window != root_ && !IsOurs(c_, e->window)) ||
+                  panels_.contains(e->window));
         break;
       }
       default:
         break;
     }
+    if (stale_ && listener_.stale) listener_.stale();
     return false;
   }
 
@@ -212,6 +227,13 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
   }
 
   void look(int available) {
+    const std::optional<int> before = bottom_;
+    const bool first = std::exchange(first_, false);
+    measure(available);
+    if (!first && bottom_ != before && listener_.moved) listener_.moved();
+  }
+
+  void measure(int available) {
     stale_ = false;
     available_ = available;
     // Both questions go out together: one wait for the X server where a
@@ -221,6 +243,7 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
     if (!Values(Own(xcb_get_property_reply(c_, published, nullptr)).get()).empty()) {
       xcb_discard_reply(c_, tree.sequence);
       bottom_ = std::nullopt;
+      panels_.clear();
       return;
     }
     StrutScan scan(c_);
@@ -243,8 +266,34 @@ class WorkAreaWatch final : public QAbstractNativeEventFilter {
   std::set<xcb_atom_t> rootAtoms_, panelAtoms_;
   std::set<xcb_window_t> panels_;
   bool stale_ = true;
+  bool first_ = true;
   int available_ = 0;
   std::optional<int> bottom_;
+  Listener listener_;
+};
+
+// Looks again a little after a change is reported, so that a panel that
+// comes, goes or moves docks the scene anew even while the game asks
+// nothing; a burst of changes (a window dragged) brings one look.
+class WorkAreaFollower final : public QObject {
+ public:
+  WorkAreaFollower(WorkAreaWatch& watch, std::function<void()> moved) : watch_(watch) {
+    recheck_.setSingleShot(true);
+    recheck_.setInterval(kRecheckMs);
+    recheck_.callOnTimeout([] {
+      if (const QScreen* screen = QGuiApplication::primaryScreen()) WorkAreaBottom(*screen);
+    });
+    const auto soon = [this] {
+      if (!recheck_.isActive()) recheck_.start();
+    };
+    watch_.listen({.stale = soon, .moved = std::move(moved)});
+  }
+  ~WorkAreaFollower() override { watch_.listen({}); }
+
+ private:
+  static constexpr int kRecheckMs = 200;
+  WorkAreaWatch& watch_;
+  QTimer recheck_;
 };
 
 }  // namespace
@@ -256,6 +305,12 @@ int WorkAreaBottom(const QScreen& screen) {
   const std::optional<int> bottom = WorkAreaWatch::instance(c).bottom(available);
   if (!bottom) return available;
   return std::min(available, static_cast<int>(*bottom / screen.devicePixelRatio()));
+}
+
+std::unique_ptr<QObject> WatchWorkArea(std::function<void()> moved) {
+  xcb_connection_t* c = Connection();
+  if (c == nullptr) return nullptr;
+  return std::make_unique<WorkAreaFollower>(WorkAreaWatch::instance(c), std::move(moved));
 }
 
 }  // namespace kelvory::qt

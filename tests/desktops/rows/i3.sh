@@ -5,19 +5,27 @@ wm_pid=""
 
 row_needs() { echo i3 i3bar i3-msg "$(x11_needs)"; }
 
+# Sets bar_top to the top of i3bar's mapped window; false while none shows.
+i3_bar_top() {
+  local bar info top
+  for bar in $(xdotool search --class '^i3bar$' 2>/dev/null); do
+    info=$(xwininfo -id "$bar" 2>/dev/null) || continue
+    grep -q 'Map State: IsViewable' <<<"$info" || continue
+    top=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+    ((top > 0)) && bar_top=$top && return 0
+  done
+  return 1
+}
+
 row_start() {
-  local _ bar
+  local _
   # No borders, so that a tiled window reaches the bar; a status line that
   # stays as it is.
   printf '%s\n' '# i3 config file (v4)' 'font pango:monospace 8' 'default_border none' 'bar {' '  position bottom' \
     "  status_command echo idle; exec sleep 120" '}' >"$work/i3.conf"
-  i3 -c "$work/i3.conf" >"$work/wm.log" 2>&1 &
-  wm_pid=$!
-  wait_for_wm
+  start_wm i3 -c "$work/i3.conf"
   for _ in $(seq 100); do
-    bar=$(xdotool search --class '^i3bar$' 2>/dev/null | head -n1)
-    [[ -n $bar ]] && bar_top=$(xwininfo -id "$bar" | awk '/Absolute upper-left Y/ {print $NF}')
-    [[ -n $bar_top ]] && ((bar_top > 0)) && break
+    i3_bar_top && break
     sleep 0.1
   done
   sleep 0.5
@@ -32,6 +40,22 @@ row_windows() {
 row_replace() {
   i3-msg restart >/dev/null
   sleep 1
+}
+
+# The bar made invisible unmaps its window; docked again, it is a new window
+# that maps after the toy's, with still no work area to announce it.
+row_move_bar() {
+  local _
+  i3-msg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null || return 1
+  for _ in $(seq 50); do
+    sleep 0.1
+    if [[ $1 == hide ]]; then
+      i3_bar_top || { bar_top=$height && return 0; }
+    else
+      i3_bar_top && return 0
+    fi
+  done
+  return 1
 }
 
 row_stop() { stop_pids "$wm_pid"; }

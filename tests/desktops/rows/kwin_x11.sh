@@ -9,9 +9,7 @@ row_start() {
   read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
     --print-pid=1 | paste -s -d ' ')
   export DBUS_SESSION_BUS_ADDRESS
-  kwin_x11 >"$work/wm.log" 2>&1 &
-  wm_pid=$!
-  wait_for_wm
+  start_wm kwin_x11
   tint2 >"$work/bar.log" 2>&1 &
   bar_pid=$!
   wait_for_workarea

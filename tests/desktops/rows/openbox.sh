@@ -5,16 +5,7 @@ wm_pid="" bar_pid=""
 row_needs() { echo openbox tint2 "$(x11_needs)"; }
 
 row_start() {
-  openbox --sm-disable >"$work/wm.log" 2>&1 &
-  wm_pid=$!
-  # Now and then Openbox, started the moment Xvfb names its display, cannot
-  # open it and exits ("Failed to open the display"); a second start finds
-  # the server ready.
-  if ! wait_for_wm; then
-    openbox --sm-disable >>"$work/wm.log" 2>&1 &
-    wm_pid=$!
-    wait_for_wm
-  fi
+  start_wm openbox --sm-disable
   tint2 >"$work/bar.log" 2>&1 &
   bar_pid=$!
   wait_for_workarea

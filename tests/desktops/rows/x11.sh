@@ -43,6 +43,22 @@ wait_for_workarea() {
   return 1
 }
 
+# Starts the window manager (the command given; its output to wm.log) and
+# waits for its check window. Now and then a manager started the moment
+# Xvfb names its display cannot open it and exits at once ("Failed to open
+# the display", "Cannot open display"); it is started once more then. Sets
+# wm_pid.
+start_wm() {
+  local _
+  for _ in 1 2; do
+    "$@" >>"$work/wm.log" 2>&1 &
+    wm_pid=$!
+    wait_for_wm && return 0
+    kill -0 "$wm_pid" 2>/dev/null && return 1
+  done
+  return 1
+}
+
 # Stops the processes started, by their ids.
 stop_pids() {
   local pid

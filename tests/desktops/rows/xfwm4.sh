@@ -38,9 +38,7 @@ XML
   read -r DBUS_SESSION_BUS_ADDRESS bus_pid < <(dbus-daemon --session --fork --print-address=1 \
     --print-pid=1 | paste -s -d ' ')
   export DBUS_SESSION_BUS_ADDRESS
-  xfwm4 --compositor=on >"$work/wm.log" 2>&1 &
-  wm_pid=$!
-  wait_for_wm
+  start_wm xfwm4 --compositor=on
   xfce4-panel --disable-wm-check >"$work/bar.log" 2>&1 &
   bar_pid=$!
   wait_for_workarea
