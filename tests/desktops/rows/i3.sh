@@ -5,16 +5,16 @@ wm_pid=""
 
 row_needs() { echo i3 i3bar i3-msg "$(x11_needs)"; }
 
-# Sets bar_top to the top of i3bar's mapped window; false while none shows.
-i3_bar_top() {
+# The top of i3bar's mapped window; the screen's height while none shows.
+row_bar_top() {
   local bar info top
+  bar_top=$height
   for bar in $(xdotool search --class '^i3bar$' 2>/dev/null); do
     info=$(xwininfo -id "$bar" 2>/dev/null) || continue
     grep -q 'Map State: IsViewable' <<<"$info" || continue
     top=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-    ((top > 0)) && bar_top=$top && return 0
+    ((top > 0)) && bar_top=$top && return
   done
-  return 1
 }
 
 row_start() {
@@ -25,7 +25,8 @@ row_start() {
     "  status_command echo idle; exec sleep 120" '}' >"$work/i3.conf"
   start_wm i3 -c "$work/i3.conf"
   for _ in $(seq 100); do
-    i3_bar_top && break
+    row_bar_top
+    ((bar_top < height)) && break
     sleep 0.1
   done
   sleep 0.5
@@ -45,17 +46,7 @@ row_replace() {
 # The bar made invisible unmaps its window; docked again, it is a new window
 # that maps after the toy's, with still no work area to announce it.
 row_move_bar() {
-  local _
-  i3-msg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null || return 1
-  for _ in $(seq 50); do
-    sleep 0.1
-    if [[ $1 == hide ]]; then
-      i3_bar_top || { bar_top=$height && return 0; }
-    else
-      i3_bar_top && return 0
-    fi
-  done
-  return 1
+  i3-msg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null
 }
 
 row_stop() { stop_pids "$wm_pid"; }

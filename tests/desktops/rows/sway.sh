@@ -73,10 +73,8 @@ CONF
   export SWAYSOCK WAYLAND_DISPLAY
   coproc wl_input_io { exec ${app_as[@]+"${app_as[@]}"} "$WL_INPUT" input "$width" "$height" 2>>"$work/input.log"; }
   input_pid=$wl_input_io_PID
-  # sway's own word on the usable area: the workspace ends where the bar's
-  # exclusive zone begins.
   for _ in $(seq 100); do
-    bar_top=$(swaymsg -t get_workspaces 2>/dev/null | jq '.[] | select(.focused) | .rect.y + .rect.height')
+    row_bar_top
     [[ -n $bar_top ]] && ((bar_top < height)) && break
     sleep 0.1
   done
@@ -91,17 +89,14 @@ row_stop() {
 
 row_windows() { sway_views; }
 
-# The bar hidden or shown again: sway's usable area changes with its
-# exclusive zone; bar_top follows.
+# sway's own word on the usable area: the workspace ends where the bar's
+# exclusive zone begins, and reaches the bottom while the bar is hidden.
+row_bar_top() {
+  bar_top=$(swaymsg -t get_workspaces 2>/dev/null | jq '.[] | select(.focused) | .rect.y + .rect.height')
+}
+
 row_move_bar() {
-  local _
-  swaymsg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null || return 1
-  for _ in $(seq 50); do
-    sleep 0.1
-    bar_top=$(swaymsg -t get_workspaces | jq '.[] | select(.focused) | .rect.y + .rect.height')
-    if [[ $1 == hide ]]; then ((bar_top == height)) && return 0; else ((bar_top < height)) && return 0; fi
-  done
-  return 1
+  swaymsg bar mode "$([[ $1 == hide ]] && echo invisible || echo dock)" >/dev/null
 }
 
 row_lose_compositor() {
