@@ -19,8 +19,6 @@ PEERS = {  # name -> (command, what it does while measured)
                         "an empty Qt window and a 1 s timer, nothing drawn: Qt's own floor"),
 }
 
-TOYS = ("xteddy", "oneko", "xpenguins")
-
 
 def peer_session(name, ctx, reps):
     """One desktop toy from Debian on the same screen, left alone: its CPU
