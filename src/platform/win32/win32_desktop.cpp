@@ -1,8 +1,5 @@
 #include "platform/win32/win32_desktop.h"
 
-#include <commctrl.h>
-#include <mmsystem.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -13,6 +10,7 @@
 #include "platform/core/message_box.h"
 #include "platform/core/screen_layout.h"
 #include "platform/profile.h"
+#include "platform/win32/win32_late_libraries.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
 
@@ -30,6 +28,10 @@ int ScreenDpi() {
   return dc.get() != nullptr ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
 }
 
+// The system timer's usual period, rounded up: a ten-millisecond timer or
+// wait needs it finer.
+constexpr int kCoarseTickMs = 16;
+
 // Messages a wait may take in one go once its deadline has passed: what fell
 // due still runs, but a timer whose handler outlasts its interval cannot
 // keep the wait from ending.
@@ -40,10 +42,6 @@ constexpr int kDrainLimit = 256;
 Win32Desktop::Win32Desktop(const Bitmap* icon) {
   QueryPerformanceFrequency(&frequency_);
   QueryPerformanceCounter(&start_);
-  // Ten-millisecond timers need a finer clock than the default 15.6 ms.
-  periodSet_ = timeBeginPeriod(1) == TIMERR_NOERROR;
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   resources_.setDpi(ScreenDpi());
   win32::DeskWindow::registerClass();
   if (icon != nullptr) icon_ = win32::MakeIcon(*icon);
@@ -57,7 +55,6 @@ Win32Desktop::~Win32Desktop() {
   running_.clear();
   closeAll();
   hub_.reset();
-  if (periodSet_) timeEndPeriod(1);
 }
 
 // --- screen, clock, calendar ------------------------------------------------
@@ -154,6 +151,7 @@ MsgAnswer Win32Desktop::showMessageBox(std::string_view text, MsgButtons buttons
 // --- timers and waiting --------------------------------------------------------------
 
 void Win32Desktop::startTimer(TimerId id, int intervalMs) {
+  if (intervalMs < kCoarseTickMs) fineClock_.need();
   running_.insert_or_assign(id,
                             win32::WindowTimer(hub_->hwnd(), id, static_cast<UINT>(intervalMs)));
 }
@@ -219,6 +217,7 @@ void Win32Desktop::waitForEvents(Ms deadline) {
   DWORD timeout = INFINITE;
   if (deadline != kNever) {
     timeout = static_cast<DWORD>(std::clamp<Ms>(deadline - now(), 0, INFINITE - 1));
+    if (timeout > 0 && timeout < kCoarseTickMs) fineClock_.need();
   }
   MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }

@@ -8,6 +8,7 @@
 #include "platform/core/desktop_core.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_hub.h"
+#include "platform/win32/win32_late_libraries.h"
 #include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_window_batch.h"
 
@@ -62,7 +63,7 @@ class Win32Desktop final : public DesktopCore {
   win32::WindowBatch batch_;
   LARGE_INTEGER frequency_{};
   LARGE_INTEGER start_{};
-  bool periodSet_ = false;
+  win32::FineClock fineClock_;
   win32::IconHandle icon_;
   std::map<TimerId, win32::WindowTimer> running_;
   win32::WindowTimer fullscreenCheck_;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/win32/win32_label_text.h"
+#include "platform/win32/win32_late_libraries.h"
 #include "platform/win32/win32_text.h"
 
 namespace kelvory::win32 {
@@ -155,12 +156,6 @@ DeskWindow::DeskWindow(WindowId id, const WindowDesc& desc, const Resources& res
   if (frame_ == Frame::Dialog && desc.icon && icon != nullptr) {
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  }
-  if (frame_ != Frame::Hidden) {
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                   GetModuleHandleW(nullptr), nullptr));
   }
   relayout(false);
 }
@@ -567,6 +562,7 @@ ControlId DeskWindow::addControl(const ControlDesc& desc) {
   c.lineWidth = desc.lineWidth;
   c.visible = desc.visible;
   if (desc.kind == ControlKind::Button && hwnd_) {
+    UseCommonControls();
     // A real push button: the look and the keyboard of the platform.
     c.button.reset(CreateWindowExW(
         0, L"BUTTON", c.text.c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, hwnd(),
@@ -635,6 +631,15 @@ void DeskWindow::setControlVisible(ControlId control, bool visible) {
 void DeskWindow::setControlToolTip(ControlId control, std::string_view tip) {
   Child* c = child(control);
   if (c == nullptr) return;
+  // Made with the first tip: most windows never show one, and a tooltip
+  // window costs every figure a window and a font of its own.
+  if (!tooltip_ && frame_ != Frame::Hidden) {
+    UseCommonControls();
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                   GetModuleHandleW(nullptr), nullptr));
+  }
   const bool fresh = !c->tip;
   c->tip = Widen(tip);
   syncTip(control, *c, fresh);
