@@ -1,6 +1,7 @@
 #include "platform/win32/win32_late_libraries.h"
 
 #include <windows.h>
+// After windows.h, which they need.
 #include <commctrl.h>
 #include <mmsystem.h>
 
