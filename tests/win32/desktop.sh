@@ -3,8 +3,8 @@
 # one: under Openbox with a tint2 taskbar, above an ordinary window that
 # records the clicks it gets. Checks what Wine passes on to the X desktop:
 # the figures drawn on the taskbar's edge and no task of ours in the
-# taskbar, the history window's place. Whether clicks pass through to the
-# window below is reported.
+# taskbar, the history window's place and a tooltip in it. Whether clicks
+# pass through to the window below is reported.
 #
 # usage: desktop.sh path/to/kelvory.exe
 # Exits 77 (skipped) when Wine or another tool is missing.
@@ -41,6 +41,9 @@ shot "$work/bar0.rgb"
 
 mkdir "$work/app"
 cp "$prog" "$work/app/kelvory.exe"
+# Ten of the first species caught and one of the second: the history window
+# has pictures with tips.
+printf '[Data]\r\nTyouka=00a1G2\r\n' >"$work/app/KVY.ini"
 (cd "$work/app" && exec "$wine" ./kelvory.exe >"$work/app.log" 2>&1) &
 app_pid=$!
 for _ in $(seq 120); do
@@ -100,6 +103,18 @@ else
   expected=$((ground - 48 - 7))
   ((b >= expected - 3 && b <= expected + 3)) ||
     fail "history window's frame ends at y $b, not $expected (100 twips above the angler)"
+  # The pointer resting on the first fish's picture brings up its name in
+  # a tooltip below it, which the window makes with its first tip.
+  read -r cx cy < <(xwininfo -id "$history" | awk '
+    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  shot "$work/history.rgb"
+  xdotool mousemove $((cx + 19)) $((cy + 39))
+  sleep 0.2
+  xdotool mousemove $((cx + 21)) $((cy + 41))
+  sleep 2
+  shot "$work/tip.rgb"
+  tip=$(count_changed "$work/history.rgb" "$work/tip.rgb" $((cy + 60)) $((cy + 110)) "$cx" $((cx + 150)))
+  ((tip > 50)) || fail "no tooltip below the first fish's picture ($tip pixels changed)"
 fi
 
 if ((failures)); then
