@@ -6,6 +6,7 @@
 #   client_windows CLASS   ids of the managed windows of that WM_CLASS
 #   frame_box ID           the window's outer frame: "left top right bottom"
 #                          (right and bottom exclusive)
+#   client_origin ID       the top left corner of the window's inside: "x y"
 
 wm_pid=""
 bar_pid=""
@@ -54,6 +55,10 @@ client_windows() {
   for id in $(xprop -root _NET_CLIENT_LIST | sed 's/.*#//; s/,/ /g'); do
     xprop -id "$id" WM_CLASS 2>/dev/null | grep -q "\"$1\"" && echo "$id"
   done
+}
+
+client_origin() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}'
 }
 
 frame_box() {

@@ -131,7 +131,7 @@ else
   xdotool windowminimize "$history"
   sleep 1.5
   xwininfo -id "$history" | grep -q IsViewable || fail "the minimised history window stayed away"
-  read -r cx cy < <(xwininfo -id "$history" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  read -r cx cy < <(client_origin "$history")
   xdotool mousemove $((cx + 60)) $((cy + 164)) click 1  # "閉じる"
   sleep 1
   xwininfo -id "$history" 2>/dev/null | grep -q IsViewable && fail "閉じる left the history window open"
@@ -159,7 +159,7 @@ else
   dx=$((l - (width - r))) dy=$((t - (height - b)))
   ((dx >= -1 && dx <= 1 && dy >= -1 && dy <= 1)) ||
     fail "version window's frame ($l,$t)-($r,$b) is not centred on the screen"
-  read -r cx cy < <(xwininfo -id "$version" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  read -r cx cy < <(client_origin "$version")
   shot "$work/version.rgb"
   # Label2(0): 159 x 19 px at (43, 10) of the client area. Its dark ink
   # must lie inside, clear of the box's bottom row and right column.

@@ -105,8 +105,7 @@ else
     fail "history window's frame ends at y $b, not $expected (100 twips above the angler)"
   # The pointer resting on the first fish's picture brings up its name in
   # a tooltip below it, which the window makes with its first tip.
-  read -r cx cy < <(xwininfo -id "$history" | awk '
-    /Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+  read -r cx cy < <(client_origin "$history")
   shot "$work/history.rgb"
   xdotool mousemove $((cx + 19)) $((cy + 39))
   sleep 0.2

@@ -18,17 +18,12 @@ row_bar_top() {
 }
 
 row_start() {
-  local _
   # No borders, so that a tiled window reaches the bar; a status line that
   # stays as it is.
   printf '%s\n' '# i3 config file (v4)' 'font pango:monospace 8' 'default_border none' 'bar {' '  position bottom' \
     "  status_command echo idle; exec sleep 120" '}' >"$work/i3.conf"
   start_wm i3 -c "$work/i3.conf"
-  for _ in $(seq 100); do
-    row_bar_top
-    ((bar_top < height)) && break
-    sleep 0.1
-  done
+  bar_settles show 100
   sleep 0.5
 }
 

@@ -73,11 +73,7 @@ CONF
   export SWAYSOCK WAYLAND_DISPLAY
   coproc wl_input_io { exec ${app_as[@]+"${app_as[@]}"} "$WL_INPUT" input "$width" "$height" 2>>"$work/input.log"; }
   input_pid=$wl_input_io_PID
-  for _ in $(seq 100); do
-    row_bar_top
-    [[ -n $bar_top ]] && ((bar_top < height)) && break
-    sleep 0.1
-  done
+  bar_settles show 100
   sleep 0.5
 }
 
