@@ -76,6 +76,10 @@ class App:
         self.dir = tempfile.mkdtemp(dir=ctx.work, prefix=target["name"] + "-")
         exe = os.path.join(self.dir, os.path.basename(target["path"]))
         shutil.copy2(target["path"], exe)
+        # The Wayland desktop's module, where the program looks for it.
+        module = os.path.join(os.path.dirname(target["path"]), "kelvory-wayland.so")
+        if target["kind"] == "qt" and os.path.exists(module):
+            shutil.copy2(module, self.dir)
         # A portable copy: a KVY.ini beside the program keeps its catches here.
         open(os.path.join(self.dir, "KVY.ini"), "w").close()
         self.env = dict(ctx.env)

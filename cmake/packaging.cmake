@@ -41,6 +41,12 @@ if(TARGET kelvory AND NOT WIN32)
   # users' PATH; other systems may prefer bin.
   set(KELVORY_INSTALL_BINDIR games CACHE STRING "Where an install puts the program, below the prefix")
   install(TARGETS kelvory RUNTIME DESTINATION ${KELVORY_INSTALL_BINDIR})
+  # The Wayland desktop's module, where the program looks for it from its
+  # own folder (../lib/games/kelvory: Debian keeps the private files of its
+  # games there).
+  if(TARGET kelvory-wayland)
+    install(TARGETS kelvory-wayland LIBRARY DESTINATION lib/games/kelvory)
+  endif()
   install(FILES ${kelvory_linux}/kelvory.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${kelvory_linux}/org.kelvory.Kelvory.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -67,8 +67,8 @@ stop_xvfb() {
 
 shot() { import -window root -depth 8 "rgb:$1"; }
 
-# A copy, not the build output, with a configuration folder of its own for
-# KVY.ini. It has two seconds to draw itself; ending sooner is a failure of
+# A copy, not the build output (with the Wayland desktop's module that lies
+# beside it), with a configuration folder of its own for KVY.ini. It has two seconds to draw itself; ending sooner is a failure of
 # its own.
 start_qt_program() {
   export QT_QPA_PLATFORM=xcb
@@ -78,6 +78,9 @@ start_qt_program() {
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
   mkdir -p "$work/app"
   cp "$1" "$work/app/kelvory"
+  local module
+  module="$(dirname "$1")/kelvory-wayland.so"
+  [[ ! -f $module ]] || cp "$module" "$work/app/"
   (cd "$work/app" && exec ${app_as[@]+"${app_as[@]}"} ./kelvory >"$work/app.log" 2>&1) &
   app_pid=$!
   sleep 2

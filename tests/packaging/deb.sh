@@ -37,6 +37,13 @@ appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml ||
 prog="$root/usr/games/kelvory"
 [[ -x $prog ]] || { echo "FAIL: no program in usr/games"; exit 1; }
 file "$prog" | grep -q ', stripped' || fail "program not stripped: $(file "$prog")"
+# The Wayland desktop's module where the program looks for it, stripped,
+# and its libraries among the package's dependencies.
+module="$root/usr/lib/games/kelvory/kelvory-wayland.so"
+file "$module" | grep -q 'shared object.*, stripped' || fail "Wayland module: $(file "$module")"
+[[ $(dpkg-deb -f "$deb" Depends) == *libwayland-client0*libpango* ||
+  $(dpkg-deb -f "$deb" Depends) == *libpango*libwayland-client0* ]] ||
+  fail "Depends lacks the Wayland desktop's libraries: $(dpkg-deb -f "$deb" Depends)"
 for f in usr/share/applications/kelvory.desktop usr/share/man/man6/kelvory.6.gz \
   usr/share/doc/kelvory/copyright usr/share/doc/kelvory/changelog.gz; do
   [[ -s $root/$f ]] || fail "no $f"
@@ -83,6 +90,12 @@ blocks=$(convert "$root/usr/share/icons/hicolor/256x256/apps/kelvory.png" -filte
 home="$work/home"
 mkdir -p "$home" "$work/xdg"
 chmod 700 "$work/xdg"
+# Told to run on a Wayland compositor where none answers, the installed
+# program has found and loaded its module, which says so.
+said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$work/xdg" "$prog" 2>&1)
+[[ $said == *"no Wayland compositor"* && $said != *"Wayland desktop did not load"* &&
+  $said != *"Wayland desktop (kelvory-wayland.so) is neither"* ]] ||
+  fail "the installed program did not load its Wayland module: $said"
 start_xvfb
 (
   unset XDG_CONFIG_HOME

@@ -2,10 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/choice/wayland_module_loader.h"
 #include "platform/core/desktop_plan.h"
 #include "platform/core/program.h"
 #include "platform/qt/qt_program.h"
-#include "platform/wayland/wayland_program.h"
 
 namespace kelvory {
 
@@ -25,7 +25,7 @@ int RunDesktop(int argc, char** argv, const Game& game) {
     return 2;
   }
   if (plan.tryWayland) {
-    if (const auto status = RunWaylandDesktop(argc, argv, game)) return *status;
+    if (const auto status = RunWaylandModule(argc, argv, game, !plan.x11Otherwise)) return *status;
   }
   if (!plan.x11Otherwise) {
     std::fputs(

@@ -1,0 +1,66 @@
+#include "platform/choice/wayland_module_loader.h"
+
+#include <dlfcn.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "platform/wayland/wayland_module.h"
+
+namespace kelvory {
+
+namespace {
+
+struct Unload {
+  void operator()(void* module) const { dlclose(module); }
+};
+using Module = std::unique_ptr<void, Unload>;
+
+void SayWhyNot() {
+  const char* why = dlerror();
+  std::fprintf(stderr, "kelvory: the Wayland desktop did not load: %s\n",
+               why != nullptr ? why : "no reason given");
+}
+
+}  // namespace
+
+std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, bool sayMissing) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  if (ec) return std::nullopt;
+  const std::array places{folder / wl::kModuleFile,
+                          folder / wl::kInstalledModuleFolder / wl::kModuleFile};
+  for (const fs::path& place : places) {
+    if (!fs::exists(place, ec)) continue;
+    Module module(dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL));
+    if (!module) {
+      SayWhyNot();
+      return std::nullopt;
+    }
+    auto* entry = reinterpret_cast<wl::ModuleEntry*>(dlsym(module.get(), wl::kModuleEntry));
+    if (entry == nullptr) {
+      SayWhyNot();
+      return std::nullopt;
+    }
+    const int status = entry(argc, argv, &game);
+    // Only a wayland connection was opened and closed again: the X11 run
+    // that follows gives the module's memory back.
+    if (status == wl::kNoLayerShell) return std::nullopt;
+    // The game has run on it: the program ends with the module in place,
+    // whatever threads its libraries may still have.
+    static_cast<void>(module.release());
+    return status;
+  }
+  if (sayMissing) {
+    std::fprintf(stderr,
+                 "kelvory: the Wayland desktop (%s) is neither beside the program nor in %s\n",
+                 wl::kModuleFile, (folder / wl::kInstalledModuleFolder).lexically_normal().c_str());
+  }
+  return std::nullopt;
+}
+
+}  // namespace kelvory
