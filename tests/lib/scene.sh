@@ -74,17 +74,20 @@ menu_opens_and_closes() {
 # Two presses on the reel button: the meter starts, then the cast. The
 # float flies out and lands on the water right of the angler.
 cast_lands() {
-  local changed _
+  local changed seen=0 _
   click 75 $(($2 - 8)) 1
   sleep 0.3
   button 1 down
   button 1 up
-  # The flight takes longer on a busy machine: looked at for up to 8 s.
+  # The flight takes longer on a busy machine: looked at for up to 8 s. The
+  # float comes down through the band above the water, so it must be there
+  # in two looks in a row.
   for _ in $(seq 16); do
     sleep 0.5
     shot "$work/cast.rgb"
     changed=$(count_changed "$1" "$work/cast.rgb" $(($2 - 40)) $(($2 - 4)) 140)
-    ((changed > 20)) && break
+    ((changed > 20)) && ((++seen == 2)) && break
+    ((changed > 20)) || seen=0
   done
   keep "$3" "$work/cast.rgb"
   ((changed > 20)) || fail "no float on the water after the cast ($changed pixels changed)"
