@@ -96,6 +96,19 @@ said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$wo
 [[ $said == *"no Wayland compositor"* && $said != *"Wayland desktop did not load"* &&
   $said != *"Wayland desktop (kelvory-wayland.so) is neither"* ]] ||
   fail "the installed program did not load its Wayland module: $said"
+# A copy without its module, then with a damaged one, says which and ends.
+mkdir "$work/alone"
+cp "$prog" "$work/alone/kelvory"
+wayland_alone() {  # wayland_alone WHAT MESSAGE
+  local status=0
+  said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$work/xdg" \
+    "$work/alone/kelvory" 2>&1) || status=$?
+  [[ $status == 1 && $said == *"$2"* && $(wc -l <<<"$said") == 1 ]] ||
+    fail "$1: status $status, said: $said"
+}
+wayland_alone "no module" "Wayland desktop (kelvory-wayland.so) is neither beside the program nor in"
+echo "not a module" >"$work/alone/kelvory-wayland.so"
+wayland_alone "a damaged module" "Wayland desktop did not load"
 start_xvfb
 (
   unset XDG_CONFIG_HOME

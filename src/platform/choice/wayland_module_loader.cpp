@@ -27,11 +27,17 @@ void SayWhyNot() {
 
 }  // namespace
 
-std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, bool sayMissing) {
+std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, bool required) {
   namespace fs = std::filesystem;
+  // Asked for by name, a desktop that cannot run ends the program, as one
+  // without the layer shell does.
+  const auto unavailable = [required]() -> std::optional<int> {
+    if (required) return 1;
+    return std::nullopt;
+  };
   std::error_code ec;
   const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
-  if (ec) return std::nullopt;
+  if (ec) return unavailable();
   const std::array places{folder / wl::kModuleFile,
                           folder / wl::kInstalledModuleFolder / wl::kModuleFile};
   for (const fs::path& place : places) {
@@ -39,12 +45,12 @@ std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, boo
     Module module(dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL));
     if (!module) {
       SayWhyNot();
-      return std::nullopt;
+      return unavailable();
     }
     auto* entry = reinterpret_cast<wl::ModuleEntry*>(dlsym(module.get(), wl::kModuleEntry));
     if (entry == nullptr) {
       SayWhyNot();
-      return std::nullopt;
+      return unavailable();
     }
     const int status = entry(argc, argv, &game);
     // Only a wayland connection was opened and closed again: the X11 run
@@ -55,12 +61,12 @@ std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, boo
     static_cast<void>(module.release());
     return status;
   }
-  if (sayMissing) {
+  if (required) {
     std::fprintf(stderr,
                  "kelvory: the Wayland desktop (%s) is neither beside the program nor in %s\n",
                  wl::kModuleFile, (folder / wl::kInstalledModuleFolder).lexically_normal().c_str());
   }
-  return std::nullopt;
+  return unavailable();
 }
 
 }  // namespace kelvory
