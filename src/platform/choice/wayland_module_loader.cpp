@@ -53,7 +53,7 @@ std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, boo
       return unavailable();
     }
     const int status = entry(argc, argv, &game);
-    // Only a wayland connection was opened and closed again: the X11 run
+    // Only a Wayland connection was opened and closed again: the X11 run
     // that follows gives the module's memory back.
     if (status == wl::kNoLayerShell) return std::nullopt;
     // The game has run on it: the program ends with the module in place,
