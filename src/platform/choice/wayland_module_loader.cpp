@@ -35,9 +35,10 @@ std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, boo
     if (required) return 1;
     return std::nullopt;
   };
+  const auto found = wl::ProgramFolder();
+  if (!found) return unavailable();
+  const fs::path& folder = *found;
   std::error_code ec;
-  const fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
-  if (ec) return unavailable();
   const std::array places{folder / wl::kModuleFile,
                           folder / wl::kInstalledModuleFolder / wl::kModuleFile};
   for (const fs::path& place : places) {

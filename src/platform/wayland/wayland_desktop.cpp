@@ -10,12 +10,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/core/local_clock.h"
 #include "platform/core/message_box.h"
 #include "platform/core/screen_layout.h"
 #include "platform/profile.h"
+#include "platform/wayland/wayland_module.h"
 #include "platform/wayland/wl_menu.h"
 #include "platform/wayland/wl_message_box.h"
 
@@ -25,12 +25,6 @@ namespace {
 constexpr double kLayoutDpi = 96;
 // Round trips the start-up waits for the free area at most.
 constexpr int kProbeTries = 10;
-
-std::string ExecutableFolder() {
-  std::error_code error;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string(".") : exe.parent_path().string();
-}
 
 std::string UserConfigFolder() {
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
@@ -329,7 +323,8 @@ void WaylandDesktop::waitForEvents(Ms deadline) {
 // --- settings and the rest ---------------------------------------------------
 
 std::string WaylandDesktop::programFolder() const {
-  return files::settingsFolder(ExecutableFolder(), UserConfigFolder(), files::Home::UserFolder);
+  return files::settingsFolder(wl::ProgramFolder().value_or(".").string(), UserConfigFolder(),
+                               files::Home::UserFolder);
 }
 
 void WaylandDesktop::writeLog(std::string_view line) {

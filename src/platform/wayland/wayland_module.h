@@ -1,5 +1,9 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
 #include "platform/core/program.h"
 
 namespace kelvory::wl {
@@ -16,5 +20,14 @@ inline constexpr const char* kModuleEntry = "kelvory_run_wayland";
 // the caller then runs another desktop.
 inline constexpr int kNoLayerShell = -1;
 using ModuleEntry = int(int argc, char** argv, const Game* game);
+
+// The folder the running program lies in, where the module is looked for
+// and a portable copy keeps its settings; nothing when it cannot be told.
+inline std::optional<std::filesystem::path> ProgramFolder() {
+  std::error_code error;
+  auto program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return std::nullopt;
+  return program.parent_path();
+}
 
 }  // namespace kelvory::wl
