@@ -68,8 +68,8 @@ stop_xvfb() {
 shot() { import -window root -depth 8 "rgb:$1"; }
 
 # A copy, not the build output (with the Wayland desktop's module that lies
-# beside it), with a configuration folder of its own for KVY.ini. It has two seconds to draw itself; ending sooner is a failure of
-# its own.
+# beside it), with a configuration folder of its own for KVY.ini. It has
+# two seconds to draw itself; ending sooner is a failure of its own.
 start_qt_program() {
   export QT_QPA_PLATFORM=xcb
   export XDG_RUNTIME_DIR="$work/xdg"

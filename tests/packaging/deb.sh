@@ -32,7 +32,8 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml ||
   fail "appstreamcli validate"
-[[ $(dpkg-deb -f "$deb" Depends) == *libqt6widgets6* ]] || fail "Depends lacks Qt: $(dpkg-deb -f "$deb" Depends)"
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends == *libqt6widgets6* ]] || fail "Depends lacks Qt: $depends"
 
 prog="$root/usr/games/kelvory"
 [[ -x $prog ]] || { echo "FAIL: no program in usr/games"; exit 1; }
@@ -41,9 +42,8 @@ file "$prog" | grep -q ', stripped' || fail "program not stripped: $(file "$prog
 # and its libraries among the package's dependencies.
 module="$root/usr/lib/games/kelvory/kelvory-wayland.so"
 file "$module" | grep -q 'shared object.*, stripped' || fail "Wayland module: $(file "$module")"
-[[ $(dpkg-deb -f "$deb" Depends) == *libwayland-client0*libpango* ||
-  $(dpkg-deb -f "$deb" Depends) == *libpango*libwayland-client0* ]] ||
-  fail "Depends lacks the Wayland desktop's libraries: $(dpkg-deb -f "$deb" Depends)"
+[[ $depends == *libwayland-client0* && $depends == *libpango* ]] ||
+  fail "Depends lacks the Wayland desktop's libraries: $depends"
 for f in usr/share/applications/kelvory.desktop usr/share/man/man6/kelvory.6.gz \
   usr/share/doc/kelvory/copyright usr/share/doc/kelvory/changelog.gz; do
   [[ -s $root/$f ]] || fail "no $f"
@@ -90,25 +90,24 @@ blocks=$(convert "$root/usr/share/icons/hicolor/256x256/apps/kelvory.png" -filte
 home="$work/home"
 mkdir -p "$home" "$work/xdg"
 chmod 700 "$work/xdg"
-# Told to run on a Wayland compositor where none answers, the installed
-# program has found and loaded its module, which says so.
-said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$work/xdg" "$prog" 2>&1)
-[[ $said == *"no Wayland compositor"* && $said != *"Wayland desktop did not load"* &&
-  $said != *"Wayland desktop (kelvory-wayland.so) is neither"* ]] ||
-  fail "the installed program did not load its Wayland module: $said"
-# A copy without its module, then with a damaged one, says which and ends.
+# Told to run on a Wayland compositor where none answers, a program ends
+# (status 1) with one line on why: the installed one has found and loaded
+# its module, which says no compositor answers; a copy without its module,
+# then with a damaged one, says which.
+forced_wayland() {  # forced_wayland PROGRAM WHAT MESSAGE
+  local said status=0
+  said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$work/xdg" \
+    "$1" 2>&1) || status=$?
+  [[ $status == 1 && $said == *"$3"* && $(wc -l <<<"$said") == 1 ]] ||
+    fail "$2: status $status, said: $said"
+}
+forced_wayland "$prog" "the installed program" "no Wayland compositor"
 mkdir "$work/alone"
 cp "$prog" "$work/alone/kelvory"
-wayland_alone() {  # wayland_alone WHAT MESSAGE
-  local status=0
-  said=$(KELVORY_DESKTOP=wayland WAYLAND_DISPLAY=kelvory-none XDG_RUNTIME_DIR="$work/xdg" \
-    "$work/alone/kelvory" 2>&1) || status=$?
-  [[ $status == 1 && $said == *"$2"* && $(wc -l <<<"$said") == 1 ]] ||
-    fail "$1: status $status, said: $said"
-}
-wayland_alone "no module" "Wayland desktop (kelvory-wayland.so) is neither beside the program nor in"
+forced_wayland "$work/alone/kelvory" "no module" \
+  "Wayland desktop (kelvory-wayland.so) is neither beside the program nor in"
 echo "not a module" >"$work/alone/kelvory-wayland.so"
-wayland_alone "a damaged module" "Wayland desktop did not load"
+forced_wayland "$work/alone/kelvory" "a damaged module" "Wayland desktop did not load"
 start_xvfb
 (
   unset XDG_CONFIG_HOME
