@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QString>
 
 #include "platform/core/font_choice.h"
@@ -15,6 +16,11 @@ bool Installed(std::string_view family) {
 }
 
 }  // namespace
+
+void DrawPicture(QPainter& painter, const QImage& image, int scale, QPoint origin) {
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(QRect(origin, image.size() * scale), image);
+}
 
 QColor ToColor(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
 

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QImage>
 #include <QMargins>
+#include <QPoint>
 #include <QRect>
 #include <map>
 #include <string>
@@ -12,6 +13,8 @@
 #include "platform/core/pixel_grid.h"
 #include "platform/core/screen_layout.h"
 #include "platform/types.h"
+
+class QPainter;
 
 namespace kelvory::qt {
 
@@ -41,6 +44,9 @@ class Resources {
   mutable std::map<std::tuple<std::string, double, bool, bool>, QFont> fonts_;
   mutable std::unordered_map<const Bitmap*, QImage> images_;
 };
+
+// Pixel art: a whole-number scale, no smoothing, its corner at origin.
+void DrawPicture(QPainter& painter, const QImage& image, int scale, QPoint origin = {});
 
 QColor ToColor(Rgb rgb);
 QString ToQString(std::string_view text);

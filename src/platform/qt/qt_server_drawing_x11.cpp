@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/qt/qt_resources.h"
 #include "platform/qt/qt_server_drawing.h"
 #include "platform/qt/qt_x11.h"
 
@@ -69,8 +70,7 @@ class Backgrounds {
     image.fill(look.back);
     if (look.picture != nullptr) {
       QPainter painter(&image);
-      const QSize scaled = look.picture->size() * look.scale;
-      painter.drawImage(QRect(look.origin, scaled), *look.picture);
+      DrawPicture(painter, *look.picture, look.scale, look.origin);
     }
     return image;
   }

@@ -49,12 +49,6 @@ void ReportMove(QMouseEvent* event, InputSink& listener, WindowId window, Contro
   listener.mouseMove(window, id);
 }
 
-void DrawPicture(QPainter& painter, const QImage& image, int scale) {
-  // Pixel art: whole-number scale, no smoothing.
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(QRect(0, 0, image.width() * scale, image.height() * scale), image);
-}
-
 // The scene stays above ordinary windows and never takes the focus. On X11
 // its windows bypass the window manager (override-redirect): a tiling one
 // would tile or float and enlarge them, and every one would frame, place or

@@ -49,13 +49,14 @@ void UseCommonControls() {
 void FineClock::need() {
   if (asked_) return;
   asked_ = true;
-  const auto begin = Entry<TimePeriod>(SystemLibrary(L"winmm.dll"), "timeBeginPeriod");
-  set_ = begin != nullptr && begin(1) == TIMERR_NOERROR;
+  const std::wstring winmm = SystemLibrary(L"winmm.dll");
+  const auto begin = Entry<TimePeriod>(winmm, "timeBeginPeriod");
+  const auto end = Entry<TimePeriod>(winmm, "timeEndPeriod");
+  if (begin != nullptr && end != nullptr && begin(1) == TIMERR_NOERROR) end_ = end;
 }
 
 FineClock::~FineClock() {
-  if (!set_) return;
-  if (const auto end = Entry<TimePeriod>(SystemLibrary(L"winmm.dll"), "timeEndPeriod")) end(1);
+  if (end_ != nullptr) end_(1);
 }
 
 }  // namespace kelvory::win32

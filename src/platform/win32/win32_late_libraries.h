@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 namespace kelvory::win32 {
 
 // Libraries loaded when first needed rather than with the program: each
@@ -24,7 +26,8 @@ class FineClock {
 
  private:
   bool asked_ = false;
-  bool set_ = false;
+  // timeEndPeriod, kept once timeBeginPeriod has succeeded.
+  UINT(WINAPI* end_)(UINT) = nullptr;
 };
 
 }  // namespace kelvory::win32
