@@ -79,7 +79,7 @@ def peer_rows(R):
         best, who = min(cand)
         target = PEER_TARGETS[phase]
         if isinstance(target, str):
-            limit = median_of(peers[target]["phases"]["run"], "sum") if peers.get(target) else None
+            limit = next((v for v, n in cand if n == target), None)
             wanted = f"<= {target} + X"
         else:
             limit, wanted = target, f"<= {target} %"
