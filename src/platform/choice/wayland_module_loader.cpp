@@ -36,7 +36,15 @@ std::optional<int> RunWaylandModule(int argc, char** argv, const Game& game, boo
     return std::nullopt;
   };
   const auto found = wl::ProgramFolder();
-  if (!found) return unavailable();
+  if (!found) {
+    if (required) {
+      std::fprintf(stderr,
+                   "kelvory: the Wayland desktop (%s) cannot be looked for: the "
+                   "program's own folder is unknown\n",
+                   wl::kModuleFile);
+    }
+    return unavailable();
+  }
   const fs::path& folder = *found;
   std::error_code ec;
   const std::array places{folder / wl::kModuleFile,
