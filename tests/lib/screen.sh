@@ -2,7 +2,7 @@
 # look at its pixels. Source it after setting `work` (a scratch folder);
 # it defines width and height (1920x1080) and:
 #   require TOOL...       exit 77 (skipped) unless every tool is installed
-#   fail WHAT             count a failed check
+#   fail, finish          as in checks.sh
 #   start_xvfb            a fresh Xvfb with a white root; sets DISPLAY
 #   stop_xvfb
 #   shot FILE             a raw RGB screenshot of the root window
@@ -19,9 +19,10 @@
 #                         ($work/config/kelvory/KVY.ini); sets app_pid. With
 #                         the array app_as set, through that command (a user)
 
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+
 width=1920
 height=1080
-failures=0
 xvfb_pid=""
 
 require() {
@@ -32,11 +33,6 @@ require() {
       exit 77
     fi
   done
-}
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
 }
 
 # A white root (-wr) makes a pixel cut out of a black-keyed picture easy to

@@ -131,10 +131,4 @@ fi
 left=$(find "$root" -name KVY.ini)
 [[ -z $left ]] || fail "a settings file beside the program: $left"
 
-if ((failures)); then
-  echo "--- kelvory output"
-  cat "$work/app.log"
-  echo "packaging.deb: $failures check(s) failed"
-  exit 1
-fi
-echo "packaging.deb: all checks passed"
+finish packaging.deb "$work/app.log"

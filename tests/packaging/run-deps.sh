@@ -19,11 +19,7 @@ here="$work/checkout"
 mkdir -p "$here/scripts"
 cp "$source/run" "$here/run"
 cp "$source/scripts/install-deps" "$here/scripts/install-deps"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib/checks.sh"
 
 mkdir "$work/bin"
 # Every package is installed but the one named in $MISSING.
@@ -123,8 +119,4 @@ for display in DISPLAY= DISPLAY=:5; do
   [[ -s $work/err ]] && fail "--sim, $display: says $(cat "$work/err")"
 done
 
-if ((failures)); then
-  echo "packaging.run-deps: $failures check(s) failed"
-  exit 1
-fi
-echo "packaging.run-deps: all checks passed"
+finish packaging.run-deps

@@ -92,8 +92,4 @@ left=$(cd "$dir" 2>/dev/null && find . -mindepth 1)
 query "$uninstall_key" | grep -q DisplayName && fail "the Apps & features entry stayed"
 query "$run_key" /v Kelvory | grep -q Kelvory && fail "the start with Windows came back"
 
-if ((failures)); then
-  echo "packaging.windows-installer: $failures check(s) failed"
-  exit 1
-fi
-echo "packaging.windows-installer: all checks passed"
+finish packaging.windows-installer

@@ -197,10 +197,4 @@ for y in $((ground - 1)) $((ground - 3)); do
     fail "scale 1.5: a seam between panel and sea in row $y"
 done
 
-if ((failures)); then
-  echo "--- kelvory output"
-  tail -n 20 "$work/app.log"
-  echo "qt.desktop: $failures check(s) failed"
-  exit 1
-fi
-echo "qt.desktop: all checks passed"
+finish qt.desktop "$work/app.log" 20

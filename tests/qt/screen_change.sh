@@ -69,10 +69,4 @@ kill -0 "$app_pid" 2>/dev/null || fail "kelvory died on the screen change"
 kill -TERM "$app_pid"
 ends_cleanly "$app_pid" SIGTERM && app_pid=""
 
-if ((failures)); then
-  echo "--- kelvory output"
-  cat "$work/app.log"
-  echo "qt.screen-change: $failures check(s) failed"
-  exit 1
-fi
-echo "qt.screen-change: all checks passed"
+finish qt.screen-change "$work/app.log"

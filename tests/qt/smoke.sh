@@ -80,10 +80,4 @@ if ends_cleanly "$app_pid" SIGTERM; then
   grep -q '^Tyouka=' "$settings" 2>/dev/null || fail "no catches saved in KVY.ini"
 fi
 
-if ((failures)); then
-  echo "--- kelvory output"
-  cat "$work/app.log"
-  echo "qt.smoke: $failures check(s) failed"
-  exit 1
-fi
-echo "qt.smoke: all checks passed"
+finish qt.smoke "$work/app.log"

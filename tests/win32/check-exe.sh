@@ -24,11 +24,7 @@ user32 uxtheme version winmm ws2_32 bcrypt ntdll"
 [[ -f $exe ]] || { echo "FAIL: $exe does not exist"; exit 1; }
 command -v "$objdump" >/dev/null 2>&1 || { echo "skipped: $objdump is not installed"; exit 77; }
 
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$0")/../lib/checks.sh"
 
 headers=$("$objdump" -p "$exe") || { echo "FAIL: $objdump cannot read $exe"; exit 1; }
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr -d '\r')
@@ -64,8 +60,4 @@ if command -v strings >/dev/null 2>&1; then
   grep -qx FileDescription <<<"$info" || fail "no FileDescription"
 fi
 
-if ((failures)); then
-  echo "win32.check-exe: $failures check(s) failed"
-  exit 1
-fi
-echo "win32.check-exe: all checks passed"
+finish win32.check-exe

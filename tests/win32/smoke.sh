@@ -132,10 +132,4 @@ if ends_cleanly "$app_pid" "the session's end" 100; then
   grep -q '^Tyouka=' "$work/app/KVY.ini" 2>/dev/null || fail "no catches saved in KVY.ini"
 fi
 
-if ((failures)); then
-  echo "--- kelvory output"
-  cat "$work/app.log"
-  echo "win32.smoke: $failures check(s) failed"
-  exit 1
-fi
-echo "win32.smoke: all checks passed"
+finish win32.smoke "$work/app.log"
