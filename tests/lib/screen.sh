@@ -54,6 +54,16 @@ start_xvfb() {
   DISPLAY=":$(head -n1 "$work/display")"
   export DISPLAY
   unset WAYLAND_DISPLAY
+  # Named is not yet answering: under load a client started at once could
+  # not open the display.
+  command -v xdpyinfo >/dev/null 2>&1 || return 0
+  for _ in $(seq 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "FAIL: Xvfb does not answer on $DISPLAY"
+  cat "$work/xvfb.log"
+  exit 1
 }
 
 stop_xvfb() {
